@@ -1,0 +1,49 @@
+# Front door for newcomers: `make run` plays, `make test` checks everything.
+BUILD ?= build
+JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+CMAKE_FLAGS ?=
+
+.PHONY: run test build deps deps-test asan fuzz bench assets dist clean
+
+run: deps build
+	$(BUILD)/bin/Kestravel_Main
+
+build:
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS)
+	cmake --build $(BUILD) -j $(JOBS)
+
+test: deps-test build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) --no-tests=error
+
+deps:
+	tools/install-deps.sh run
+
+deps-test:
+	tools/install-deps.sh test
+
+# The whole suite under AddressSanitizer and UndefinedBehaviorSanitizer.
+asan: deps-test
+	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKESTRAVEL_SANITIZE=ON
+	cmake --build build-asan -j $(JOBS)
+	cd build-asan && ASAN_OPTIONS=detect_leaks=0 ctest --output-on-failure -j $(JOBS) --no-tests=error
+
+# Each libFuzzer target for FUZZ_SECONDS (needs clang).
+FUZZ_SECONDS ?= 60
+fuzz:
+	tools/install-deps.sh dev
+	CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKESTRAVEL_FUZZ=ON -DKESTRAVEL_TESTS=OFF
+	cmake --build build-fuzz -j $(JOBS)
+	tools/run-fuzzers.sh build-fuzz $(FUZZ_SECONDS)
+
+bench:
+	tools/install-deps.sh dev
+	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DKESTRAVEL_BENCH=ON -DKESTRAVEL_TESTS=OFF
+	cmake --build build-bench -j $(JOBS)
+	tools/run-benchmarks.sh build-bench
+
+# Regenerates every picture, sound, the font and the music into data/.
+assets: deps-test build
+	$(BUILD)/bin/kestravel-assetgen data
+
+clean:
+	rm -rf $(BUILD) build-asan build-fuzz build-bench dist

@@ -1,0 +1,7 @@
+#include "gameplay/flow.h"
+// stub: to be implemented
+FlowState flow;
+void resetFlowState() {}
+void updateGame() {}
+void pauseAction() {}
+void resumeGame() {}

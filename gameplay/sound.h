@@ -1,0 +1,37 @@
+#pragma once
+// The eight sound slots on SDL2_mixer, the music and the sound toggle.
+#include <cstdint>
+#include <string>
+
+constexpr int SOUND_MUSIC = 0;
+constexpr int SOUND_JUMP = 1;
+constexpr int SOUND_LAND = 2;
+constexpr int SOUND_DIE = 3;
+constexpr int SOUND_CHECK = 4;
+constexpr int SOUND_MOVE = 5;
+constexpr int SOUND_STAR = 6;
+constexpr int SOUND_LOGO = 7;
+constexpr int SOUND_SLOTS = 8;
+constexpr int SOUND_MUSIC_VOLUME = 40;
+
+constexpr const char* MUSIC_FILE = "data/music/QuayShort.ogg";
+
+struct SoundState {
+    int32_t soundVolumes[SOUND_SLOTS];  // default volume per slot, 0..100
+    int32_t soundMode;                  // 0 all on, 1 silent, 2 effects only
+    int32_t muteHeld;                   // toggle input held last update
+    int32_t musicStartState;            // 0 not yet, 1 first game frame drawn, 2 started
+};
+extern SoundState sound;
+
+void resetSoundState();                 // program-start values, default volumes
+bool initAudio();
+bool loadSound(int slot, const std::string& path, bool streamed);
+void playSound(int slot, bool loop);
+void setSoundVolume(int slot, int volume);
+bool isSoundLoaded(int slot);
+void freeSound(int slot);
+void stopAllSounds();
+void closeAudio();
+void loadMusic();                       // end of the intro, once
+void updateSoundToggle();

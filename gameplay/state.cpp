@@ -1,0 +1,9 @@
+#include "gameplay/state.h"
+
+Player player;
+GameState game;
+
+void resetGameState() {
+    player = Player{};
+    game = GameState{};
+}

@@ -1,0 +1,26 @@
+#pragma once
+// Services the game needs from the operating system, kept small so a Windows
+// branch stays cheap: message boxes, the clock, folders and existence tests.
+#include <cstdint>
+#include <string>
+
+enum MessageIcon { MESSAGE_ERROR, MESSAGE_WARNING, MESSAGE_INFO };
+
+// Modal box with one OK button; falls back to standard error without a display.
+void showMessageBox(const std::string& title, const std::string& text, MessageIcon icon);
+
+// Monotonic milliseconds counted from the first reading.
+int64_t clockMs();
+// Tests replace the clock; nullptr restores the real one.
+void setClockSource(int64_t (*source)());
+void sleepMs(int ms);
+
+bool pathExists(const std::string& path);      // file or folder
+bool isRegularFile(const std::string& path);
+bool isDirectory(const std::string& path);
+std::string currentDirectory();                // without trailing separator
+bool changeDirectory(const std::string& path);
+std::string executableFolder();                // folder of the running program, no trailing separator
+// The user's pictures folder (XDG on Linux) when it exists, else "".
+std::string picturesFolder();
+char pathSeparator();

@@ -1,0 +1,26 @@
+// kestravel-world: the level designer's tool, reading worlds through the game's own code.
+#include <cstdio>
+#include <cstring>
+
+#include "tools/world/commands.h"
+
+static int usage() {
+    std::fprintf(stderr,
+                 "usage: kestravel-world zone FILE X Y\n"
+                 "       kestravel-world check FILE\n"
+                 "       kestravel-world run FILE [--last] < SCRIPT\n"
+                 "       kestravel-world map FILE OUT.png [--scale S]\n"
+                 "       kestravel-world route FILE\n");
+    return 2;
+}
+
+int main(int argc, char** argv) {
+    if (argc < 2) return usage();
+    const char* name = argv[1];
+    if (std::strcmp(name, "zone") == 0) return commandZone(argc - 2, argv + 2);
+    if (std::strcmp(name, "check") == 0) return commandCheck(argc - 2, argv + 2);
+    if (std::strcmp(name, "run") == 0) return commandRun(argc - 2, argv + 2);
+    if (std::strcmp(name, "map") == 0) return commandMap(argc - 2, argv + 2);
+    if (std::strcmp(name, "route") == 0) return commandRoute(argc - 2, argv + 2);
+    return usage();
+}

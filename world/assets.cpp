@@ -1,0 +1,5 @@
+#include "world/assets.h"
+// stub: to be implemented
+AssetState assets;
+void loadAssets() {}
+void initWorld() {}
