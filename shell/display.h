@@ -32,3 +32,6 @@ bool setWindowScale(float scale);
 void presentFrame();
 void closeScreen();
 void shutdownVideo();
+
+// Puts the game's icon on the window; silent when the picture is missing.
+void applyWindowIcon(const std::string& path);

@@ -10,5 +10,4 @@ bool isDirectory(const std::string&) { return false; }
 std::string currentDirectory() { return ""; }
 bool changeDirectory(const std::string&) { return false; }
 std::string executableFolder() { return ""; }
-std::string picturesFolder() { return ""; }
 char pathSeparator() { return '/'; }

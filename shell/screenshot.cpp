@@ -1,4 +1,5 @@
 #include "shell/screenshot.h"
+#include "shell/platform.h"
 // stub: to be implemented
 void takeScreenshot() {}
 bool saveScreenshot(const std::string&) { return false; }
@@ -6,3 +7,4 @@ std::string uniqueFilePath(const std::string& folder, const std::string& name, c
 std::string withTrailingSeparator(const std::string& path) { return path; }
 std::string screenshotName() { return "Kestravel_"; }
 bool trimmedSize(int, int, int*, int*) { return false; }
+std::string picturesFolder() { return ""; }
