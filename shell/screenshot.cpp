@@ -1,10 +1,218 @@
 #include "shell/screenshot.h"
+
+#include "shell/display.h"
 #include "shell/platform.h"
-// stub: to be implemented
-void takeScreenshot() {}
-bool saveScreenshot(const std::string&) { return false; }
-std::string uniqueFilePath(const std::string& folder, const std::string& name, const std::string& extension) { return folder + name + "." + extension; }
-std::string withTrailingSeparator(const std::string& path) { return path; }
-std::string screenshotName() { return "Kestravel_"; }
-bool trimmedSize(int, int, int*, int*) { return false; }
-std::string picturesFolder() { return ""; }
+
+#include <SDL.h>
+#include <SDL_image.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <fstream>
+
+#ifdef _WIN32
+#include <windows.h>
+#include <knownfolders.h>
+#include <shlobj.h>
+#else
+#include <pwd.h>
+#include <unistd.h>
+#endif
+
+void takeScreenshot() {
+    saveScreenshot(uniqueFilePath(picturesFolder(), screenshotName(), "png"));
+}
+
+namespace {
+// Cuts the file at path down to its top-left w x h; the untrimmed file stays when this fails.
+void trimScreenshotFile(const std::string& path) {
+    SDL_Surface* image = IMG_Load(path.c_str());
+    if (!image) return;
+    int w = 0;
+    int h = 0;
+    if (!trimmedSize(image->w, image->h, &w, &h)) {
+        SDL_FreeSurface(image);
+        return;
+    }
+    SDL_Surface* cut = SDL_CreateRGBSurfaceWithFormat(0, w, h, image->format->BitsPerPixel,
+                                                      image->format->format);
+    if (cut && image->format->palette && cut->format->palette)
+        SDL_SetPaletteColors(cut->format->palette, image->format->palette->colors, 0,
+                             image->format->palette->ncolors);
+    if (cut && SDL_LockSurface(image) == 0) {
+        // Plain row copies: blitting would blend the transparent strip.
+        const size_t rowBytes = static_cast<size_t>(w) * image->format->BytesPerPixel;
+        const auto* from = static_cast<const uint8_t*>(image->pixels);
+        auto* to = static_cast<uint8_t*>(cut->pixels);
+        for (int y = 0; y < h; ++y)
+            std::memcpy(to + static_cast<size_t>(y) * cut->pitch, from + static_cast<size_t>(y) * image->pitch,
+                        rowBytes);
+        SDL_UnlockSurface(image);
+        if (IMG_SavePNG(cut, path.c_str()) != 0) SDL_SaveBMP(cut, path.c_str());
+    }
+    SDL_FreeSurface(cut);
+    SDL_FreeSurface(image);
+}
+}  // namespace
+
+bool saveScreenshot(const std::string& path) {
+    if (!screen.renderer || path.empty()) return false;
+    int w = 0;
+    int h = 0;
+    if (SDL_GetRendererOutputSize(screen.renderer, &w, &h) != 0 || w <= 0 || h <= 0) return false;
+    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormat(0, w, h, 32, SDL_PIXELFORMAT_ARGB8888);
+    if (!surface) return false;
+    // Fresh surfaces are zeroed: whatever lies outside the viewport stays transparent black.
+    if (SDL_RenderReadPixels(screen.renderer, nullptr, SDL_PIXELFORMAT_ARGB8888, surface->pixels,
+                             surface->pitch) != 0) {
+        SDL_FreeSurface(surface);
+        return false;
+    }
+    const bool saved = IMG_SavePNG(surface, path.c_str()) == 0;
+    // The viewport landed in the top-left corner, so a fullscreen shot keeps just that part.
+    if (saved && screen.windowed == 0) trimScreenshotFile(path);
+    SDL_FreeSurface(surface);
+    return saved;
+}
+
+std::string uniqueFilePath(const std::string& folder, const std::string& name, const std::string& extension) {
+    const std::string base = folder.empty() ? "" : withTrailingSeparator(folder);
+    const std::string stem = name.empty() ? "temp" : name;
+    const std::string dotted = extension.empty() ? "" : "." + extension;
+    std::string candidate = stem + dotted;
+    for (long counter = 1; pathExists(base + candidate);) {
+        ++counter;
+        candidate = stem + "-" + std::to_string(counter) + dotted;
+    }
+    return base + candidate;
+}
+
+std::string withTrailingSeparator(const std::string& path) {
+    if (path.empty()) return "";
+    const char separator = pathSeparator();
+    size_t end = path.size();
+    while (end > 0 && path[end - 1] == separator) --end;
+    return path.substr(0, end) + separator;
+}
+
+std::string screenshotName() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+#ifdef _WIN32
+    if (localtime_s(&local, &now) != 0) return "Kestravel_";
+#else
+    if (!localtime_r(&now, &local)) return "Kestravel_";
+#endif
+    char stamp[32];
+    if (std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local) == 0) return "Kestravel_";
+    return std::string("Kestravel_") + stamp;
+}
+
+bool trimmedSize(int iw, int ih, int* w, int* h) {
+    // Integer arithmetic on purpose: the rounding must match the 640 x 480 letterbox.
+    const long long width = iw;
+    const long long height = ih;
+    long long keptWidth = width;
+    long long keptHeight = height;
+    if (width > height * 640 / 480)
+        keptWidth = height * 640 / 480;
+    else if (height > width * 480 / 640)
+        keptHeight = width * 480 / 640;
+    if (w) *w = static_cast<int>(keptWidth);
+    if (h) *h = static_cast<int>(keptHeight);
+    return keptWidth != width || keptHeight != height;
+}
+
+namespace {
+std::string environmentValue(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+
+std::string homeFolder() {
+    std::string home = environmentValue("HOME");
+#ifndef _WIN32
+    if (home.empty()) {
+        // Started without HOME (from a service, say): ask the password database instead.
+        if (const passwd* entry = getpwuid(getuid()); entry && entry->pw_dir) home = entry->pw_dir;
+    }
+#endif
+    while (home.size() > 1 && home.back() == '/') home.pop_back();
+    return home;
+}
+
+// Whether the line assigns `XDG_PICTURES_DIR="..."`; folder gets the value with its shell
+// escapes undone and $HOME expanded, or "" when it names no absolute folder.
+bool picturesEntry(const std::string& line, const std::string& home, std::string* folder) {
+    size_t at = line.find_first_not_of(" \t");
+    static const std::string key = "XDG_PICTURES_DIR";
+    if (at == std::string::npos || line.compare(at, key.size(), key) != 0) return false;
+    at = line.find_first_not_of(" \t", at + key.size());
+    if (at == std::string::npos || line[at] != '=') return false;
+    at = line.find_first_not_of(" \t", at + 1);
+    if (at == std::string::npos || line[at] != '"') return false;
+    std::string value;
+    bool closed = false;
+    for (size_t i = at + 1; i < line.size(); ++i) {
+        const char c = line[i];
+        if (c == '"') {
+            closed = true;
+            break;
+        }
+        if (c == '\\' && i + 1 < line.size() && line[i + 1] != '\0' && std::strchr("\"\\$`", line[i + 1])) {
+            value += line[++i];
+            continue;
+        }
+        value += c;
+    }
+    if (!closed) return false;
+    folder->clear();
+    if (value.compare(0, 5, "$HOME") == 0 && (value.size() == 5 || value[5] == '/')) {
+        if (!home.empty()) *folder = home + value.substr(5);
+    } else if (value.compare(0, 7, "${HOME}") == 0 && (value.size() == 7 || value[7] == '/')) {
+        if (!home.empty()) *folder = home + value.substr(7);
+    } else if (!value.empty() && value[0] == '/') {
+        *folder = value;
+    }
+    return true;
+}
+}  // namespace
+
+std::string picturesFolder() {
+#ifdef _WIN32
+    PWSTR wide = nullptr;
+    std::string folder;
+    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_Pictures, 0, nullptr, &wide)) && wide) {
+        const int size = WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);
+        if (size > 1) {
+            folder.resize(static_cast<size_t>(size));
+            WideCharToMultiByte(CP_UTF8, 0, wide, -1, folder.data(), size, nullptr, nullptr);
+            folder.resize(static_cast<size_t>(size) - 1);
+        }
+    }
+    CoTaskMemFree(wide);
+    if (folder.empty() || !isDirectory(folder)) return "";
+    return folder;
+#else
+    const std::string home = homeFolder();
+    std::string configHome = environmentValue("XDG_CONFIG_HOME");
+    // A relative XDG_CONFIG_HOME is invalid and ignored, as every XDG reader does.
+    if (configHome.empty() || configHome[0] != '/') {
+        if (home.empty()) return "";
+        configHome = home + "/.config";
+    }
+    std::ifstream file(configHome + "/user-dirs.dirs");
+    if (!file) return "";
+    std::string folder;
+    std::string line;
+    // The file is sourced by shells, so the last assignment wins.
+    while (std::getline(file, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        picturesEntry(line, home, &folder);
+    }
+    while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+    if (folder.empty() || !isDirectory(folder)) return "";
+    return folder;
+#endif
+}
