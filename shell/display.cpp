@@ -1,16 +1,134 @@
 #include "shell/display.h"
-// stub: to be implemented
+
+#include <SDL_image.h>
+
+#include <cmath>
+
+#include "render/sprite.h"
+
 ScreenState screen;
-bool initSdl(uint32_t, int) { return false; }
-int32_t versionNumber(int, int, int) { return 0; }
-int32_t sdlVersionNumber() { return 0; }
-std::string sdlVersionString() { return ""; }
-SDL_Window* openScreen(int, int, int, const std::string&, float) { return nullptr; }
-void applyScreenSettings() {}
-SDL_Window* setFullscreen(int) { return nullptr; }
-void toggleFullscreen() {}
+
+bool initSdl(uint32_t flags, int imageFlags) {
+    if (SDL_Init(flags) != 0) return false;
+    if (IMG_Init(imageFlags) != imageFlags) {
+        IMG_Quit();
+        SDL_Quit();
+        return false;
+    }
+    return true;
+}
+
+int32_t versionNumber(int major, int minor, int patch) {
+    return ((major & 0xFF) << 16) | ((minor & 0xFF) << 8) | (patch & 0xFF);
+}
+
+int32_t sdlVersionNumber() {
+    SDL_version linked;
+    SDL_GetVersion(&linked);
+    return versionNumber(linked.major, linked.minor, linked.patch);
+}
+
+std::string sdlVersionString() {
+    SDL_version linked;
+    SDL_GetVersion(&linked);
+    return std::to_string(linked.major) + "." + std::to_string(linked.minor) + "." + std::to_string(linked.patch);
+}
+
+SDL_Window* openScreen(int width, int height, int windowed, const std::string& title, float scale) {
+    if (screen.window) return nullptr;
+    if (!(scale > 0.0f)) scale = 1.0f;
+    Uint32 flags = 0;
+    if (windowed) {
+        windowed = 1;
+    } else {
+        flags = SDL_WINDOW_FULLSCREEN_DESKTOP;
+    }
+    int windowWidth = static_cast<int>(std::lround(width * scale));
+    int windowHeight = static_cast<int>(std::lround(height * scale));
+    SDL_Window* window = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                                          windowWidth, windowHeight, flags);
+    if (!window) return nullptr;
+    screen.window = window;
+    SDL_Renderer* renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
+    if (!renderer) {
+        closeScreen();
+        return nullptr;
+    }
+    screen.renderer = renderer;
+    screen.logicalWidth = width;
+    screen.logicalHeight = height;
+    screen.windowScale = scale;
+    screen.windowed = windowed;
+    screen.title = title;
+    screen.keyState = SDL_GetKeyboardState(nullptr);
+    applyScreenSettings();
+    return window;
+}
+
+void applyScreenSettings() {
+    if (!screen.renderer) return;
+    SDL_RenderSetLogicalSize(screen.renderer, screen.logicalWidth, screen.logicalHeight);
+    if (screen.windowed) {
+        SDL_ShowCursor(SDL_ENABLE);
+        SDL_RaiseWindow(screen.window);
+    } else {
+        SDL_ShowCursor(SDL_DISABLE);
+        SDL_WarpMouseInWindow(screen.window, screen.logicalWidth / 2, screen.logicalHeight / 2);
+    }
+    // Pixel art: nearest-pixel scaling for every texture made from here on.
+    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "0");
+    SDL_SetRenderDrawBlendMode(screen.renderer, SDL_BLENDMODE_BLEND);
+}
+
+SDL_Window* setFullscreen(int full) {
+    int32_t wanted = full == 0 ? 1 : 0;
+    if (!screen.renderer || wanted == screen.windowed) return nullptr;
+    if (wanted) {
+        SDL_SetWindowFullscreen(screen.window, 0);
+    } else {
+        SDL_SetWindowFullscreen(screen.window, SDL_WINDOW_FULLSCREEN_DESKTOP);
+    }
+    screen.windowed = wanted;
+    applyScreenSettings();
+    return screen.window;
+}
+
+void toggleFullscreen() { setFullscreen(screen.windowed ? 1 : 0); }
+
 bool isFullscreen() { return screen.windowed == 0; }
-bool setWindowScale(float) { return false; }
-void presentFrame() {}
-void closeScreen() {}
-void shutdownVideo() {}
+
+bool setWindowScale(float scale) {
+    if (!screen.renderer || !(scale > 0.0f) || !screen.windowed) return false;
+    // Show black while the window changes size rather than a stretched old frame.
+    clearScreen(0);
+    presentFrame();
+    int x = 0, y = 0, width = 0, height = 0;
+    SDL_GetWindowSize(screen.window, &width, &height);
+    SDL_GetWindowPosition(screen.window, &x, &y);
+    int centreX = x + width / 2;
+    int centreY = y + height / 2;
+    int newWidth = static_cast<int>(std::lround(screen.logicalWidth * scale));
+    int newHeight = static_cast<int>(std::lround(screen.logicalHeight * scale));
+    screen.windowScale = scale;
+    SDL_SetWindowSize(screen.window, newWidth, newHeight);
+    // The system may not grant the size asked for; centre what it gave.
+    SDL_GetWindowSize(screen.window, &width, &height);
+    SDL_SetWindowPosition(screen.window, centreX - width / 2, centreY - height / 2);
+    return true;
+}
+
+void presentFrame() {
+    if (screen.renderer) SDL_RenderPresent(screen.renderer);
+}
+
+void closeScreen() {
+    if (screen.renderer) SDL_DestroyRenderer(screen.renderer);
+    if (screen.window) SDL_DestroyWindow(screen.window);
+    screen = ScreenState{};
+}
+
+void shutdownVideo() {
+    closeScreen();
+    IMG_Quit();
+    SDL_Quit();
+}

@@ -16,6 +16,10 @@ extern InputState input;
 
 void resetInputState();              // program-start values
 void updateInput();
+// The two halves of updateInput around the event drain; tests that own the key
+// array change it between them.
+void savePreviousKeyState();
+void handleAltEnter();
 int pollEvent();
 bool keyDown(int scancode);
 bool keyPushed(int scancode);

@@ -19,6 +19,7 @@ extern ShellState shell;
 
 void resetShellState();           // program-start values, first clock reading
 int runGame();                    // the whole program; main only calls this
+bool runFrame();                  // one pass of the loop; false once the game should end
 void handleGlobalKeys();          // pause edge, F12, TAB, fullscreen, Ctrl+W, zoom
 void waitForFrameCap();           // sleep in 1 ms steps until 14 ms have passed
 void updateFpsEstimate();
