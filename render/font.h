@@ -3,6 +3,7 @@
 #include <SDL.h>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 struct Sprite;
@@ -23,5 +24,6 @@ Font* loadFont(const std::string& path);
 // Reads the glyph table from a decoded image; false when it describes nothing usable.
 bool readFontMetadata(SDL_Surface* surface, Font* font);
 void setFontAlpha(Font* font, int alpha);
-void drawText(Font* font, float x, float y, const std::string& text, float scale, bool centreX, bool centreY);
+// text is UTF-8; each UTF-16 code unit of it picks a glyph.
+void drawText(Font* font, float x, float y, std::string_view text, float scale, bool centreX, bool centreY);
 void freeFont(Font* font);

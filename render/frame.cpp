@@ -1,5 +1,125 @@
 #include "render/frame.h"
-// stub: to be implemented
+
+#include <cmath>
+
+#include "gameplay/flow.h"
+#include "gameplay/movement.h"
+#include "gameplay/sound.h"
+#include "gameplay/state.h"
+#include "render/screens.h"
+#include "render/sprite.h"
+#include "shell/platform.h"
+#include "world/assets.h"
+#include "world/world.h"
+
 FrameState frame;
-void drawFrame() {}
-int tileFrame(int32_t, int32_t, int, int) { return -1; }
+
+static int nearest(double v) { return int(std::lround(v)); }
+
+int tileFrame(int32_t flags, int32_t direction, int column, int row) {
+    if (flags & TILE_WALL) return 0;
+    if (flags & TILE_CHECKPOINT_ACTIVE) return 2;
+    if (flags & TILE_CHECKPOINT) return 2;
+    if (flags & TILE_SPIKE) return 4 + direction;
+    // Open tiles on the border: the row tests win over the column tests.
+    if (row == 0) return 10;
+    if (row == ZONE_ROWS - 1) return 8;
+    if (column == 0) return 11;
+    if (column == ZONE_COLUMNS - 1) return 9;
+    return -1;
+}
+
+static Sprite* currentSheet() {
+    int distance = world.zoneDistance;
+    if (distance < 0) distance = 0;
+    if (distance > 9) distance = 9;
+    return assets.sheets[distance];
+}
+
+void drawRoom() {
+    Sprite* sheet = currentSheet();
+    selectFrame(sheet, 1);
+    drawSpriteSized(sheet, 0, 0, 640, 480);
+
+    Sprite* star = assets.stars[0];
+    double halfWidth = spriteDrawWidth(star) / 2.0;
+    double halfHeight = spriteDrawHeight(star) / 2.0;
+    int index = 0;
+    for (int row = 0; row < ZONE_ROWS; row++) {
+        for (int column = 0; column < ZONE_COLUMNS; column++, index++) {
+            int32_t flags = world.tileFlags[index];
+            int chosen = tileFrame(flags, world.tileDirection[index], column, row);
+            if (chosen >= 0) {
+                selectFrame(sheet, chosen);
+                drawSprite(sheet, column * TILE_SIZE, 480 - (row + 1) * TILE_SIZE);
+            }
+            if (flags & TILE_STAR) {
+                setSpriteAlpha(star, 255);
+                drawSprite(star, nearest((column + 0.5) * TILE_SIZE - halfWidth),
+                           nearest(480 - (row + 0.5) * TILE_SIZE - halfHeight));
+            }
+        }
+    }
+}
+
+static void drawPlayer() {
+    Sprite* sprite = player.sprite;
+    selectFrame(sprite, player.animFrame);
+    int alpha = 255;
+    if (flow.paused) {
+        // Pulses between 40 and 240 while the game waits in the menu.
+        alpha = nearest(100.0 * std::sin(double(clockMs()) / 600.0) + 140.0);
+    }
+    setSpriteAlpha(sprite, alpha);
+    drawSpriteEx(sprite, nearest(player.x), nearest(480.0 - player.y - player.height), 0.0, player.facing == 1 ? 0 : 1);
+}
+
+static void drawJumpPreview() {
+    if (world.zoneDistance < 1) {
+        game.previewAlpha = 0;
+        return;
+    }
+    if (!flow.paused) {
+        if ((player.flags & PLAYER_AIRBORNE) || movement.idleFrames < 60) {
+            if (game.previewAlpha > 0) game.previewAlpha = game.previewAlpha > 5 ? game.previewAlpha - 5 : 0;
+        } else if (game.previewAlpha < 128) {
+            game.previewAlpha++;
+        }
+    }
+    if (game.previewAlpha <= 0) return;
+    Sprite* sprite = player.sprite;
+    frame.previewScreenY = nearest(480.0 - double(movement.jumpPreviewRow) * TILE_SIZE - player.height);
+    setSpriteAlpha(sprite, game.previewAlpha);
+    selectFrame(sprite, movement.previewFrame);
+    drawSpriteEx(sprite, movement.previewX, frame.previewScreenY, 0.0, movement.previewFacing == 1 ? 0 : 1);
+    setSpriteAlpha(sprite, 255);
+}
+
+static void drawFade() {
+    if (game.fadeTimer <= 0) return;
+    double f = game.fadeTimer > 30 ? 1.0 - (game.fadeTimer - 30) / 30.0 : game.fadeTimer / 30.0;
+    int alpha = int(f * 255.0);
+    if (alpha < 0) alpha = 0;  // a timer beyond 60 would otherwise wrap into the colour
+    if (alpha > 255) alpha = 255;
+    fillRect(0, 0, 640, 480, rgba(0, 0, 0, alpha));
+}
+
+void drawFrame() {
+    if (flow.introFrames < INTRO_FRAMES) {
+        clearScreen(0);
+        drawSplash();
+        return;
+    }
+    clearScreen(0);
+    drawRoom();
+    drawPlayer();
+    drawJumpPreview();
+    drawStarRow();
+    drawCompletionStats();
+    drawFade();
+    drawTitle();
+    drawPauseMenu();
+    drawFps();
+    // The music waits for the first drawn frame of the running game.
+    if (sound.musicStartState == 0) sound.musicStartState = 1;
+}

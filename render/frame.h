@@ -9,3 +9,5 @@ extern FrameState frame;
 
 void drawFrame();
 int tileFrame(int32_t flags, int32_t direction, int column, int row);  // -1 for none
+// Background, tiles and room stars of the current zone with the sheet of its distance.
+void drawRoom();

@@ -1,20 +1,168 @@
 #include "render/sprite.h"
-// stub: to be implemented
+
+#include <SDL_image.h>
+
+#include <cmath>
+#include <new>
+
+#include "gameplay/sound.h"
+#include "gameplay/state.h"
+#include "render/font.h"
+#include "shell/display.h"
+#include "world/assets.h"
+
 Colour rgba(int r, int g, int b, int a) { return Colour(r) + Colour(g) * 256u + Colour(b) * 65536u + Colour(a) * 16777216u; }
-Sprite* loadSprite(const std::string&) { return nullptr; }
-bool setSpriteFrames(Sprite*, int, int) { return false; }
-bool selectFrame(Sprite*, int) { return false; }
-void setSpriteScale(Sprite*, float, float) {}
-void setSpriteAlpha(Sprite*, int) {}
-int spriteDrawWidth(const Sprite*) { return 0; }
-int spriteDrawHeight(const Sprite*) { return 0; }
-void drawSprite(Sprite*, int, int) {}
-void drawSpriteSized(Sprite*, int, int, int, int) {}
-void drawSpriteEx(Sprite*, int, int, double, int) {}
-void setDrawColour(Colour) {}
-void setDrawColourOpaque(Colour) {}
-void fillRect(int, int, int, int, Colour) {}
-void fillRectOpaque(int, int, int, int, Colour) {}
-void clearScreen(Colour) {}
-void freeSprite(Sprite*) {}
-void freeAssets() {}
+
+Sprite* loadSprite(const std::string& path) {
+    // Checked before anything else so a missing renderer never costs a disk read.
+    if (path.empty() || !screen.renderer) return nullptr;
+    Sprite* sprite = new (std::nothrow) Sprite{};
+    if (!sprite) return nullptr;
+    sprite->surface = IMG_Load(path.c_str());
+    if (!sprite->surface) {
+        delete sprite;
+        return nullptr;
+    }
+    sprite->texture = SDL_CreateTextureFromSurface(screen.renderer, sprite->surface);
+    if (!sprite->texture) {
+        SDL_FreeSurface(sprite->surface);
+        delete sprite;
+        return nullptr;
+    }
+    SDL_QueryTexture(sprite->texture, nullptr, nullptr, &sprite->width, &sprite->height);
+    sprite->scaleX = 1.0f;
+    sprite->scaleY = 1.0f;
+    setSpriteFrames(sprite, 1, 1);
+    return sprite;
+}
+
+bool setSpriteFrames(Sprite* sprite, int columns, int rows) {
+    if (!sprite || columns < 1 || rows < 1) return false;
+    if (sprite->width % columns != 0 || sprite->height % rows != 0) return false;
+    sprite->columns = columns;
+    sprite->rows = rows;
+    sprite->frameCount = columns * rows;
+    sprite->source.w = sprite->width / columns;
+    sprite->source.h = sprite->height / rows;
+    // Nearest here, while setSpriteScale truncates: both are relied on.
+    sprite->drawWidth = int32_t(std::lround(double(sprite->scaleX) * sprite->source.w));
+    sprite->drawHeight = int32_t(std::lround(double(sprite->scaleY) * sprite->source.h));
+    selectFrame(sprite, 0);
+    return true;
+}
+
+bool selectFrame(Sprite* sprite, int index) {
+    if (!sprite || index < 0 || index >= sprite->frameCount) return false;
+    int row = index / sprite->columns;
+    int column = index - row * sprite->columns;
+    sprite->source.x = sprite->source.w * column;
+    sprite->source.y = sprite->source.h * row;
+    sprite->frame = index;
+    return true;
+}
+
+void setSpriteScale(Sprite* sprite, float scaleX, float scaleY) {
+    if (!sprite) return;
+    sprite->scaleX = scaleX > 0.0f ? scaleX : 1.0f;
+    sprite->drawWidth = int32_t(float(sprite->source.w) * sprite->scaleX);
+    // A missing vertical scale follows the horizontal one, not 1.0.
+    sprite->scaleY = scaleY > 0.0f ? scaleY : sprite->scaleX;
+    sprite->drawHeight = int32_t(float(sprite->source.h) * sprite->scaleY);
+}
+
+void setSpriteAlpha(Sprite* sprite, int alpha) {
+    if (!sprite || !sprite->texture) return;
+    if (alpha < 0) alpha = 0;
+    if (alpha > 255) alpha = 255;
+    SDL_SetTextureAlphaMod(sprite->texture, Uint8(alpha));
+}
+
+int spriteDrawWidth(const Sprite* sprite) { return sprite ? sprite->drawWidth : 0; }
+int spriteDrawHeight(const Sprite* sprite) { return sprite ? sprite->drawHeight : 0; }
+
+void drawSprite(Sprite* sprite, int x, int y) {
+    static SDL_Rect target;
+    if (!sprite || !screen.renderer) return;
+    target = {x, y, sprite->drawWidth, sprite->drawHeight};
+    SDL_RenderCopy(screen.renderer, sprite->texture, &sprite->source, &target);
+}
+
+void drawSpriteSized(Sprite* sprite, int x, int y, int w, int h) {
+    static SDL_Rect target;
+    if (!sprite || !screen.renderer) return;
+    target = {x, y, w, h};
+    SDL_RenderCopy(screen.renderer, sprite->texture, &sprite->source, &target);
+}
+
+void drawSpriteEx(Sprite* sprite, int x, int y, double angle, int flip) {
+    static SDL_Rect target;
+    if (!sprite || !screen.renderer) return;
+    target = {x, y, sprite->drawWidth, sprite->drawHeight};
+    SDL_RenderCopyEx(screen.renderer, sprite->texture, &sprite->source, &target, angle, nullptr,
+                     SDL_RendererFlip(flip));
+}
+
+void setDrawColour(Colour colour) {
+    if (!screen.renderer) return;
+    SDL_SetRenderDrawColor(screen.renderer, Uint8(colour), Uint8(colour >> 8), Uint8(colour >> 16), Uint8(colour >> 24));
+}
+
+void setDrawColourOpaque(Colour colour) {
+    if (!screen.renderer) return;
+    SDL_SetRenderDrawColor(screen.renderer, Uint8(colour), Uint8(colour >> 8), Uint8(colour >> 16), 255);
+}
+
+void fillRect(int x, int y, int w, int h, Colour colour) {
+    static SDL_Rect area;
+    if (!screen.renderer) return;
+    setDrawColour(colour);
+    area = {x, y, w, h};
+    SDL_RenderFillRect(screen.renderer, &area);
+}
+
+void fillRectOpaque(int x, int y, int w, int h, Colour colour) {
+    static SDL_Rect area;
+    if (!screen.renderer) return;
+    setDrawColourOpaque(colour);
+    area = {x, y, w, h};
+    SDL_RenderFillRect(screen.renderer, &area);
+}
+
+void clearScreen(Colour colour) {
+    if (!screen.renderer) return;
+    if (screen.windowed) {
+        setDrawColourOpaque(colour);
+        SDL_RenderClear(screen.renderer);
+        return;
+    }
+    // Fullscreen: the letterbox bars stay black whatever the colour.
+    setDrawColourOpaque(0);
+    SDL_RenderClear(screen.renderer);
+    fillRectOpaque(0, 0, screen.logicalWidth, screen.logicalHeight, colour);
+}
+
+void freeSprite(Sprite* sprite) {
+    if (!sprite) return;
+    if (sprite->texture) SDL_DestroyTexture(sprite->texture);
+    if (sprite->surface) SDL_FreeSurface(sprite->surface);
+    delete sprite;
+}
+
+static void release(Sprite*& sprite) {
+    freeSprite(sprite);
+    sprite = nullptr;
+}
+
+void freeAssets() {
+    for (Sprite*& sheet : assets.sheets) release(sheet);
+    for (Sprite*& star : assets.stars) release(star);
+    release(player.sprite);
+    release(assets.splashLogo);
+    for (int slot = 0; slot < SOUND_SLOTS; slot++) {
+        if (isSoundLoaded(slot)) freeSound(slot);
+    }
+    freeFont(assets.font);
+    assets.font = nullptr;
+    release(assets.narrowKeys);
+    release(assets.wideKeys);
+}
