@@ -1,5 +1,6 @@
 #pragma once
 // The eight sound slots on SDL2_mixer, the music and the sound toggle.
+#include <SDL_mixer.h>
 #include <cstdint>
 #include <string>
 
@@ -13,6 +14,11 @@ constexpr int SOUND_STAR = 6;
 constexpr int SOUND_LOGO = 7;
 constexpr int SOUND_SLOTS = 8;
 constexpr int SOUND_MUSIC_VOLUME = 40;
+constexpr int SOUND_ALL = -1;           // setSoundVolume: every loaded slot
+
+// Output format: 44.1 kHz stereo 16-bit, 1024-frame chunks (about 23 ms of latency).
+constexpr int SOUND_RATE = 44100;
+constexpr int SOUND_CHUNK_FRAMES = 1024;
 
 constexpr const char* MUSIC_FILE = "data/music/QuayShort.ogg";
 
@@ -23,6 +29,16 @@ struct SoundState {
     int32_t musicStartState;            // 0 not yet, 1 first game frame drawn, 2 started
 };
 extern SoundState sound;
+
+// What the mixer holds; one channel per slot, so a slot has a single voice.
+struct AudioState {
+    int32_t open;                       // output opened by initAudio
+    Mix_Chunk* chunks[SOUND_SLOTS];     // fully decoded sound, null when the slot holds none
+    Mix_Music* music;                   // slot 0 streamed from its file, or null
+    int32_t mixerVolumes[SOUND_SLOTS];  // 0..128 as handed to the mixer
+    int32_t musicLoadTried;             // loadMusic acts only once
+};
+extern AudioState audio;
 
 void resetSoundState();                 // program-start values, default volumes
 bool initAudio();
@@ -35,3 +51,4 @@ void stopAllSounds();
 void closeAudio();
 void loadMusic();                       // end of the intro, once
 void updateSoundToggle();
+int mixerVolume(int volume);            // 0..100 (clamped) onto the mixer's 0..128, rounded
