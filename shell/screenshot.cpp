@@ -31,7 +31,8 @@ void trimScreenshotFile(const std::string& path) {
     if (!image) return;
     int w = 0;
     int h = 0;
-    if (!trimmedSize(image->w, image->h, &w, &h)) {
+    // A sliver of an output would trim to nothing; keep the untrimmed shot then.
+    if (!trimmedSize(image->w, image->h, &w, &h) || w <= 0 || h <= 0) {
         SDL_FreeSurface(image);
         return;
     }

@@ -1,0 +1,267 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <regex>
+
+#include "shell/display.h"
+#include "shell/platform.h"
+#include "shell/screenshot.h"
+#include "tests/support/launch_support.h"
+
+using namespace launchtest;
+namespace fs = std::filesystem;
+
+TEST(UniqueFilePath, NumbersNamesTakenWithinOneSecond) {
+    ScratchFolder folder;
+    const std::string first = uniqueFilePath(folder.path(), "Kestravel_20261208-000742", "png");
+    EXPECT_EQ(first, folder / "Kestravel_20261208-000742.png");
+    ASSERT_TRUE(writeText(first, "x"));
+    const std::string second = uniqueFilePath(folder.path(), "Kestravel_20261208-000742", "png");
+    EXPECT_EQ(second, folder / "Kestravel_20261208-000742-2.png");
+    ASSERT_TRUE(writeText(second, "x"));
+    EXPECT_EQ(uniqueFilePath(folder.path(), "Kestravel_20261208-000742", "png"),
+              folder / "Kestravel_20261208-000742-3.png");
+    EXPECT_EQ(readText(first), "x") << "an existing screenshot must never be touched";
+}
+
+TEST(UniqueFilePath, SkipsAFolderCarryingTheName) {
+    ScratchFolder folder;
+    ASSERT_TRUE(makeFolders(folder / "shot.png"));
+    EXPECT_EQ(uniqueFilePath(folder.path(), "shot", "png"), folder / "shot-2.png");
+    ASSERT_TRUE(makeFolders(folder / "shot-2.png"));
+    EXPECT_EQ(uniqueFilePath(folder.path(), "shot", "png"), folder / "shot-3.png");
+}
+
+TEST(UniqueFilePath, EmptyPartsAndSeparators) {
+    ScratchFolder folder;
+    EXPECT_EQ(uniqueFilePath(folder.path(), "", "png"), folder / "temp.png");
+    EXPECT_EQ(uniqueFilePath(folder.path(), "notes", ""), folder / "notes");
+    EXPECT_EQ(uniqueFilePath(folder.path() + "///", "a", "png"), folder / "a.png");
+    {
+        WorkingFolder inside(folder.path());
+        EXPECT_EQ(uniqueFilePath("", "a", "png"), "a.png") << "no folder means the current directory";
+        ASSERT_TRUE(writeText("a.png", ""));
+        EXPECT_EQ(uniqueFilePath("", "a", "png"), "a-2.png");
+    }
+}
+
+TEST(WithTrailingSeparator, LeavesExactlyOne) {
+    EXPECT_EQ(withTrailingSeparator(""), "");
+    EXPECT_EQ(withTrailingSeparator("/home/k/Pictures"), "/home/k/Pictures/");
+    EXPECT_EQ(withTrailingSeparator("/home/k/Pictures/"), "/home/k/Pictures/");
+    EXPECT_EQ(withTrailingSeparator("/home/k/Pictures////"), "/home/k/Pictures/");
+    EXPECT_EQ(withTrailingSeparator("///"), "/");
+}
+
+TEST(ScreenshotName, IsTheGameNameAndLocalTimeStamp) {
+    EXPECT_TRUE(std::regex_match(screenshotName(), std::regex("Kestravel_20[0-9]{6}-[0-2][0-9][0-5][0-9][0-6][0-9]")))
+        << screenshotName();
+}
+
+TEST(TrimmedSize, KeepsTheFourByThreeArea) {
+    int w = 0;
+    int h = 0;
+    EXPECT_TRUE(trimmedSize(1920, 1080, &w, &h));
+    EXPECT_EQ(w, 1440);
+    EXPECT_EQ(h, 1080);
+    EXPECT_FALSE(trimmedSize(1024, 768, &w, &h));
+    EXPECT_EQ(w, 1024);
+    EXPECT_EQ(h, 768);
+    EXPECT_TRUE(trimmedSize(1080, 1920, &w, &h)) << "a tall output loses its bottom";
+    EXPECT_EQ(w, 1080);
+    EXPECT_EQ(h, 810);
+    // Truncating division decides the odd sizes.
+    EXPECT_TRUE(trimmedSize(1366, 768, &w, &h));
+    EXPECT_EQ(w, 1024);
+    EXPECT_TRUE(trimmedSize(1001, 750, &w, &h));
+    EXPECT_EQ(w, 1000);
+    EXPECT_TRUE(trimmedSize(1001, 751, &w, &h)) << "751 * 640 / 480 is 1001, but 1001 * 480 / 640 is 750";
+    EXPECT_EQ(w, 1001);
+    EXPECT_EQ(h, 750);
+}
+
+class ScreenshotFile : public ::testing::Test {
+protected:
+    void TearDown() override { closeOffscreenScreen(); }
+    void open(int w, int h, int windowed) {
+        if (!openOffscreenScreen(w, h, windowed)) GTEST_SKIP() << "no offscreen renderer: " << SDL_GetError();
+        drawTestPattern();
+        SDL_RenderPresent(screen.renderer);
+        drawTestPattern();
+    }
+    ScratchFolder folder;
+};
+
+TEST_F(ScreenshotFile, HasTheWindowSizeAtEveryZoom) {
+    for (int zoom : {10, 4, 15}) {
+        SCOPED_TRACE(zoom);
+        const int w = 64 * zoom;
+        const int h = 48 * zoom;
+        open(w, h, 1);
+        if (IsSkipped()) return;
+        const std::string path = folder / ("zoom" + std::to_string(zoom) + ".png");
+        ASSERT_TRUE(saveScreenshot(path));
+        int fw = 0;
+        int fh = 0;
+        ASSERT_TRUE(pictureSize(path, &fw, &fh));
+        EXPECT_EQ(fw, w);
+        EXPECT_EQ(fh, h);
+        EXPECT_EQ(picturePixel(path, 2, h / 2) & 0xFFFFFF, 0x1E1EC8u) << "left band is red";
+        EXPECT_EQ(picturePixel(path, w - 3, h / 2) & 0xFFFFFF, 0x1EC81Eu) << "right band is green";
+        closeOffscreenScreen();
+    }
+}
+
+TEST_F(ScreenshotFile, FullscreenIsTrimmedToTheGameArea) {
+    open(1920, 1080, 0);
+    if (IsSkipped()) return;
+    const std::string path = folder / "full.png";
+    ASSERT_TRUE(saveScreenshot(path));
+    int w = 0;
+    int h = 0;
+    ASSERT_TRUE(pictureSize(path, &w, &h));
+    EXPECT_EQ(w, 1440);
+    EXPECT_EQ(h, 1080);
+    EXPECT_EQ(picturePixel(path, 0, 0) & 0xFFFFFF, 0x1E1EC8u) << "the game area starts at the top-left";
+    EXPECT_EQ(picturePixel(path, 1439, 1079) & 0xFFFFFF, 0x1EC81Eu);
+}
+
+TEST_F(ScreenshotFile, FullscreenFourByThreeIsLeftAlone) {
+    open(800, 600, 0);
+    if (IsSkipped()) return;
+    const std::string path = folder / "full.png";
+    ASSERT_TRUE(saveScreenshot(path));
+    int w = 0;
+    int h = 0;
+    ASSERT_TRUE(pictureSize(path, &w, &h));
+    EXPECT_EQ(w, 800);
+    EXPECT_EQ(h, 600);
+}
+
+TEST_F(ScreenshotFile, WindowedWideOutputKeepsItsTransparentStrip) {
+    open(1920, 1080, 1);
+    if (IsSkipped()) return;
+    const std::string path = folder / "wide.png";
+    ASSERT_TRUE(saveScreenshot(path));
+    int w = 0;
+    int h = 0;
+    ASSERT_TRUE(pictureSize(path, &w, &h));
+    EXPECT_EQ(w, 1920);
+    EXPECT_EQ(picturePixel(path, 1900, 500), 0u) << "outside the viewport stays transparent black";
+}
+
+TEST_F(ScreenshotFile, FailuresAreQuiet) {
+    EXPECT_FALSE(saveScreenshot(folder / "none.png")) << "no renderer yet";
+    EXPECT_FALSE(fs::exists(folder / "none.png"));
+    open(640, 480, 1);
+    if (IsSkipped()) return;
+    EXPECT_FALSE(saveScreenshot(""));
+    EXPECT_FALSE(saveScreenshot(folder / "missing/folder/shot.png"));
+    takeScreenshot();  // wherever it lands, it must not bring the game down
+}
+
+TEST_F(ScreenshotFile, TakeScreenshotUsesTheCurrentDirectoryWithoutPicturesFolder) {
+    open(640, 480, 1);
+    if (IsSkipped()) return;
+    EnvironmentOverride config("XDG_CONFIG_HOME", (folder / "config").c_str());
+    EnvironmentOverride home("HOME", folder.path().c_str());
+    ASSERT_TRUE(makeFolders(folder / "run"));
+    WorkingFolder inside(folder / "run");
+    takeScreenshot();
+    takeScreenshot();
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder / "run")) names.push_back(entry.path().filename().string());
+    ASSERT_EQ(names.size(), 2u) << "the second shot must not overwrite the first";
+    for (const std::string& name : names) {
+        EXPECT_TRUE(std::regex_match(name, std::regex("Kestravel_[0-9]{8}-[0-9]{6}(-2)?\\.png"))) << name;
+        int w = 0;
+        int h = 0;
+        EXPECT_TRUE(pictureSize(folder / ("run/" + name), &w, &h));
+        EXPECT_EQ(w, 640);
+    }
+}
+
+TEST_F(ScreenshotFile, TakeScreenshotWritesIntoThePicturesFolder) {
+    open(640, 480, 1);
+    if (IsSkipped()) return;
+    EnvironmentOverride config("XDG_CONFIG_HOME", (folder / "config").c_str());
+    EnvironmentOverride home("HOME", folder.path().c_str());
+    ASSERT_TRUE(makeFolders(folder / "config"));
+    ASSERT_TRUE(makeFolders(folder / "My Pictures"));
+    ASSERT_TRUE(writeText(folder / "config/user-dirs.dirs", "XDG_PICTURES_DIR=\"$HOME/My Pictures\"\n"));
+    ASSERT_TRUE(makeFolders(folder / "run"));
+    WorkingFolder inside(folder / "run");
+    takeScreenshot();
+    EXPECT_TRUE(fs::is_empty(folder / "run"));
+    int shots = 0;
+    for (const auto& entry : fs::directory_iterator(folder / "My Pictures"))
+        shots += entry.path().extension() == ".png";
+    EXPECT_EQ(shots, 1);
+}
+
+class PicturesFolder : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(makeFolders(folder / "config"));
+        ASSERT_TRUE(makeFolders(folder / "Pictures"));
+    }
+    void configure(const std::string& text) { ASSERT_TRUE(writeText(folder / "config/user-dirs.dirs", text)); }
+    ScratchFolder folder;
+    EnvironmentOverride home{"HOME", folder.path().c_str()};
+    EnvironmentOverride config{"XDG_CONFIG_HOME", (folder / "config").c_str()};
+};
+
+TEST_F(PicturesFolder, ExpandsHomeAndSkipsEverythingElse) {
+    configure(
+        "# This file is written by xdg-user-dirs-update\n"
+        "XDG_DESKTOP_DIR=\"$HOME/Desktop\"\n"
+        "  # XDG_PICTURES_DIR=\"/nowhere\"\n"
+        "XDG_PICTURES_DIR=\"$HOME/Pictures\"\n"
+        "XDG_VIDEOS_DIR=\"$HOME/Videos\"\n");
+    EXPECT_EQ(picturesFolder(), folder / "Pictures");
+}
+
+TEST_F(PicturesFolder, TakesAbsolutePathsQuotesAndLastAssignment) {
+    ASSERT_TRUE(makeFolders(folder / "a \"b\""));
+    configure("XDG_PICTURES_DIR=\"$HOME/Pictures\"\r\nXDG_PICTURES_DIR=\"" + folder.path() + "/a \\\"b\\\"/\"\r\n");
+    EXPECT_EQ(picturesFolder(), folder / "a \"b\"");
+}
+
+TEST_F(PicturesFolder, IsEmptyWhenNothingUsableIsConfigured) {
+    EXPECT_EQ(picturesFolder(), "") << "no user-dirs.dirs";
+    configure("XDG_PICTURES_DIR=\"$HOME/Missing\"\n");
+    EXPECT_EQ(picturesFolder(), "") << "the folder does not exist";
+    configure("XDG_PICTURES_DIR=\"Pictures\"\n");
+    EXPECT_EQ(picturesFolder(), "") << "relative paths name nothing";
+    configure("XDG_PICTURES_DIR=\"$HOME/Pictures\n");
+    EXPECT_EQ(picturesFolder(), "") << "unterminated quote";
+    configure("XDG_PICTURES_DIR=$HOME/Pictures\nXDG_PICTURES_DIRECTORY=\"$HOME/Pictures\"\n");
+    EXPECT_EQ(picturesFolder(), "");
+    configure("XDG_PICTURES_DIR=\"$HOME/Pictures\"\nXDG_PICTURES_DIR=\"\"\n");
+    EXPECT_EQ(picturesFolder(), "") << "a later empty assignment wins";
+    static const char nulBytes[] = "XDG_PICTURES_DIR=\"\0\"\n\0\0";
+    configure(std::string(nulBytes, sizeof nulBytes - 1));
+    EXPECT_EQ(picturesFolder(), "");
+}
+
+TEST_F(PicturesFolder, FallsBackToTheConfigFolderInHome) {
+    ASSERT_TRUE(makeFolders(folder / ".config"));
+    ASSERT_TRUE(writeText(folder / ".config/user-dirs.dirs", "XDG_PICTURES_DIR=\"$HOME/Pictures\"\n"));
+    {
+        EnvironmentOverride unset("XDG_CONFIG_HOME", nullptr);
+        EXPECT_EQ(picturesFolder(), folder / "Pictures");
+    }
+    {
+        EnvironmentOverride relative("XDG_CONFIG_HOME", "config");
+        EXPECT_EQ(picturesFolder(), folder / "Pictures") << "a relative config home is ignored";
+    }
+}
+
+TEST_F(PicturesFolder, SurvivesAMissingHome) {
+    EnvironmentOverride noHome("HOME", nullptr);
+    configure("XDG_PICTURES_DIR=\"" + folder.path() + "/Pictures\"\n");
+    EXPECT_EQ(picturesFolder(), folder / "Pictures") << "absolute entries need no home";
+    configure("XDG_PICTURES_DIR=\"$HOME/Pictures\"\n");
+    const std::string found = picturesFolder();  // the password database's home, if its Pictures exists
+    EXPECT_TRUE(found.empty() || fs::is_directory(found)) << found;
+}
