@@ -1,0 +1,187 @@
+#include "tests/support/render_support.h"
+
+#include <SDL_image.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+#include "gameplay/flow.h"
+#include "gameplay/hazards.h"
+#include "gameplay/movement.h"
+#include "gameplay/sound.h"
+#include "gameplay/state.h"
+#include "shell/display.h"
+#include "shell/platform.h"
+#include "shell/shell.h"
+#include "world/assets.h"
+#include "world/world.h"
+
+namespace rendertest {
+
+bool openRenderer() {
+    static bool opened = false;
+    if (opened) return screen.renderer != nullptr;
+    opened = true;
+    setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) return false;
+    IMG_Init(IMG_INIT_PNG);
+    SDL_Window* window = SDL_CreateWindow("render test", 0, 0, 640, 480, SDL_WINDOW_HIDDEN);
+    if (!window) return false;
+    SDL_Renderer* renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE | SDL_RENDERER_TARGETTEXTURE);
+    if (!renderer) return false;
+    screen.window = window;
+    screen.renderer = renderer;
+    screen.logicalWidth = 640;
+    screen.logicalHeight = 480;
+    screen.windowed = 1;
+    screen.windowScale = 1.0f;
+    SDL_RenderSetLogicalSize(renderer, 640, 480);
+    SDL_SetRenderDrawBlendMode(renderer, SDL_BLENDMODE_BLEND);
+    return true;
+}
+
+std::string makeTempDir() {
+    const char* base = std::getenv("TMPDIR");
+    std::string pattern = std::string(base && *base ? base : "/tmp") + "/kestravel-render-XXXXXX";
+    std::vector<char> buffer(pattern.begin(), pattern.end());
+    buffer.push_back('\0');
+    if (!mkdtemp(buffer.data())) return "";
+    return std::string(buffer.data());
+}
+
+SDL_Color paletteColour(int index) {
+    Uint8 r = Uint8(15 + 10 * (index % 24));
+    Uint8 g = Uint8(250 - 10 * (index % 24));
+    Uint8 b = Uint8(40 + 90 * (index % 3));
+    return SDL_Color{r, g, b, 255};
+}
+
+Colour paletteRgba(int index) {
+    SDL_Color c = paletteColour(index);
+    return rgba(c.r, c.g, c.b, 255);
+}
+
+static SDL_Surface* newSurface(int width, int height) {
+    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, SDL_PIXELFORMAT_RGBA32);
+    if (surface) SDL_FillRect(surface, nullptr, SDL_MapRGBA(surface->format, 0, 0, 0, 0));
+    return surface;
+}
+
+static void paint(SDL_Surface* surface, int x, int y, int w, int h, SDL_Color colour) {
+    SDL_Rect area{x, y, w, h};
+    SDL_FillRect(surface, &area, SDL_MapRGBA(surface->format, colour.r, colour.g, colour.b, colour.a));
+}
+
+static void putValue(SDL_Surface* surface, int x, int y, int value) {
+    SDL_Color colour{Uint8(value & 255), Uint8((value >> 8) & 255), Uint8((value >> 16) & 255), 255};
+    paint(surface, x, y, 1, 1, colour);
+}
+
+static bool save(SDL_Surface* surface, const std::string& path) {
+    if (!surface) return false;
+    bool ok = IMG_SavePNG(surface, path.c_str()) == 0;
+    SDL_FreeSurface(surface);
+    return ok;
+}
+
+bool writeCellSheet(const std::string& path, int columns, int rows, int cellWidth, int cellHeight, int firstColour) {
+    SDL_Surface* surface = newSurface(columns * cellWidth, rows * cellHeight);
+    if (!surface) return false;
+    for (int row = 0; row < rows; row++) {
+        for (int column = 0; column < columns; column++) {
+            paint(surface, column * cellWidth, row * cellHeight, cellWidth, cellHeight,
+                  paletteColour(firstColour + row * columns + column));
+        }
+    }
+    return save(surface, path);
+}
+
+bool writeFlatImage(const std::string& path, int width, int height, SDL_Color colour) {
+    SDL_Surface* surface = newSurface(width, height);
+    if (!surface) return false;
+    paint(surface, 0, 0, width, height, colour);
+    return save(surface, path);
+}
+
+bool writeFontImage(const std::string& path, int gap, int height, const std::vector<TestGlyph>& glyphs,
+                    const SDL_Color* glyphColour, int extraWidth, int declaredCount) {
+    int stripWidth = 0;
+    for (const TestGlyph& glyph : glyphs) stripWidth += glyph.width + gap;
+    int width = std::max(stripWidth, 2 + 2 * int(glyphs.size())) + extraWidth;
+    SDL_Surface* surface = newSurface(width, height);
+    if (!surface) return false;
+    int lineHeight = height - gap - 1;
+    int x = 0;
+    for (size_t i = 0; i < glyphs.size(); i++) {
+        paint(surface, x, 0, glyphs[i].width, lineHeight, glyphColour ? *glyphColour : paletteColour(int(i)));
+        x += glyphs[i].width + gap;
+    }
+    putValue(surface, 0, height - 1, gap);
+    putValue(surface, 1, height - 1, declaredCount < 0 ? int(glyphs.size()) : declaredCount);
+    for (size_t i = 0; i < glyphs.size(); i++) {
+        putValue(surface, int(2 + 2 * i), height - 1, glyphs[i].code);
+        putValue(surface, int(3 + 2 * i), height - 1, glyphs[i].width);
+    }
+    return save(surface, path);
+}
+
+SDL_Surface* makeMetadataSurface(int width, int height, const std::vector<int>& values) {
+    SDL_Surface* surface = newSurface(width, height);
+    if (!surface) return nullptr;
+    paint(surface, 0, 0, width, height, SDL_Color{255, 255, 255, 255});
+    for (size_t i = 0; i < values.size() && int(i) < width; i++) putValue(surface, int(i), height - 1, values[i]);
+    return surface;
+}
+
+bool writeMetadataImage(const std::string& path, int width, int height, const std::vector<int>& values) {
+    return save(makeMetadataSurface(width, height, values), path);
+}
+
+SDL_Color readPixel(int x, int y) {
+    Uint32 pixel = 0;
+    SDL_Rect area{x, y, 1, 1};
+    SDL_RenderReadPixels(screen.renderer, &area, SDL_PIXELFORMAT_ARGB8888, &pixel, 4);
+    return SDL_Color{Uint8(pixel >> 16), Uint8(pixel >> 8), Uint8(pixel), Uint8(pixel >> 24)};
+}
+
+bool near(SDL_Color pixel, int r, int g, int b, int tolerance) {
+    return std::abs(pixel.r - r) <= tolerance && std::abs(pixel.g - g) <= tolerance && std::abs(pixel.b - b) <= tolerance;
+}
+
+int paletteAt(int x, int y) {
+    SDL_Color pixel = readPixel(x, y);
+    if (near(pixel, 0, 0, 0, 2)) return -1;
+    for (int i = 0; i < 24; i++) {
+        SDL_Color c = paletteColour(i);
+        if (near(pixel, c.r, c.g, c.b, 3)) return i;
+    }
+    return -2;
+}
+
+int blend(int source, int alpha, int under) { return (source * alpha + under * (255 - alpha)) / 255; }
+
+void resetDrawingState() {
+    freeAssets();
+    assets = AssetState{};
+    resetWorldState();
+    for (int i = 0; i < ZONE_TILES; i++) world.tileDirection[i] = DIR_NONE;
+    player = Player{};
+    player.width = 32.0f;
+    player.height = 32.0f;
+    player.facing = 1;
+    game = GameState{};
+    resetFlowState();
+    flow.introFrames = INTRO_FRAMES;
+    resetMovementState();
+    hazards = HazardState{};
+    sound.musicStartState = 0;
+    shell.showFps = 0;
+    shell.fpsEstimate = 0.0f;
+    screen.windowed = 1;
+    screen.lastInputDevice = 0;
+    setClockSource(nullptr);
+}
+
+}  // namespace rendertest
