@@ -1,8 +1,116 @@
 #include "gameplay/hazards.h"
-// stub: to be implemented
+
+#include <cmath>
+
+#include "gameplay/sound.h"
+#include "gameplay/state.h"
+#include "world/world.h"
+
 HazardState hazards;
-void killPlayer() {}
-void activateCheckpoint(int, int) {}
-void checkCentreTile() {}
-void checkFootTiles() {}
-void updateDeathTimer() {}
+
+namespace {
+
+constexpr float TILE = 40.0f;
+constexpr int32_t DEATH_FADE_FRAMES = 60;
+constexpr int32_t RESPAWN_AT_FADE = 30;
+constexpr int32_t STAR_POPUP_FRAMES = 240;
+constexpr float FOOT_LEFT = 0.2f;
+constexpr float FOOT_RIGHT = 0.8f;
+
+// Grid cell of a point; false when it lies outside the zone (a centre on 640 or 480 does).
+bool tileAt(float px, float py, int& column, int& row) {
+    float c = std::floor(px / TILE);
+    float r = std::floor(py / TILE);
+    if (!(c >= 0.0f && c < static_cast<float>(ZONE_COLUMNS))) return false;
+    if (!(r >= 0.0f && r < static_cast<float>(ZONE_ROWS))) return false;
+    column = static_cast<int>(c);
+    row = static_cast<int>(r);
+    return true;
+}
+
+float centreX() { return player.x + player.width * 0.5f; }
+float centreY() { return player.y + player.height * 0.5f; }
+
+void collectStar(int column, int row) {
+    // The list has one place per star of a world; a surplus star stays where it is.
+    if (world.collectedStarCount < 0 || world.collectedStarCount >= WORLD_STAR_SLOTS) return;
+    int32_t& tile = world.tileFlags[column + row * ZONE_COLUMNS];
+    tile &= ~TILE_STAR;
+    playSound(SOUND_STAR, false);
+    world.collectedStars[world.collectedStarCount] =
+        tileIdentity(world.currentZoneX, world.currentZoneY, column, row);
+    world.collectedStarCount += 1;
+    if (world.collectedStarCount == WORLD_STAR_SLOTS) {
+        playSound(SOUND_CHECK, false);
+        game.gameComplete = 1;
+    }
+    game.starPopupTimer = STAR_POPUP_FRAMES;
+    hazards.starPopupX = (static_cast<float>(column) + 0.5f) * TILE - 32.0f;
+    hazards.starPopupY = 448.0f - (static_cast<float>(row) + 0.5f) * TILE;
+}
+
+void checkFootColumn(float px, int row) {
+    if (game.playerDead) return;
+    float c = std::floor(px / TILE);
+    if (!(c >= 0.0f && c < static_cast<float>(ZONE_COLUMNS))) return;
+    int index = static_cast<int>(c) + row * ZONE_COLUMNS;
+    if (world.tileFlags[index] == TILE_SPIKE && world.tileDirection[index] == DIR_UP) killPlayer();
+}
+
+}  // namespace
+
+void resetHazardState() { hazards = HazardState{}; }
+
+void killPlayer() {
+    if (game.playerDead) return;
+    game.fadeTimer = DEATH_FADE_FRAMES;
+    game.playerDead = 1;
+    if (!game.gameComplete) game.deathCount += 1;
+    playSound(SOUND_DIE, false);
+}
+
+void activateCheckpoint(int column, int row) {
+    if (column < 0 || column >= ZONE_COLUMNS || row < 0 || row >= ZONE_ROWS) return;
+    world.checkpointZoneX = world.currentZoneX;
+    world.checkpointZoneY = world.currentZoneY;
+    world.checkpointIdentity = tileIdentity(world.currentZoneX, world.currentZoneY, column, row);
+    world.zoneDistance = 0;
+    if (!game.gameComplete) game.checkCount += 1;
+    world.tileFlags[column + row * ZONE_COLUMNS] = TILE_CHECKPOINT_ACTIVE;
+    playSound(SOUND_CHECK, false);
+}
+
+void checkCentreTile() {
+    if (game.playerDead) return;
+    int column = 0;
+    int row = 0;
+    if (!tileAt(centreX(), centreY(), column, row)) return;
+    int32_t tile = world.tileFlags[column + row * ZONE_COLUMNS];
+    if (tile == TILE_CHECKPOINT) {
+        activateCheckpoint(column, row);
+    } else if (tile == TILE_SPIKE) {
+        killPlayer();
+    } else if (tile == TILE_STAR) {
+        collectStar(column, row);
+    }
+}
+
+void checkFootTiles() {
+    if (game.playerDead || (player.flags & PLAYER_AIRBORNE)) return;
+    float r = std::floor(centreY() / TILE);
+    if (!(r >= 0.0f && r < static_cast<float>(ZONE_ROWS))) return;
+    int row = static_cast<int>(r);
+    checkFootColumn(player.x + player.width * FOOT_LEFT, row);
+    checkFootColumn(player.x + player.width * FOOT_RIGHT, row);
+}
+
+void updateDeathTimer() {
+    if (game.fadeTimer > 0) {
+        game.fadeTimer -= 1;
+        if (game.fadeTimer == RESPAWN_AT_FADE) {
+            respawnAtCheckpoint();
+            game.starPopupTimer = 0;
+        }
+    }
+    if (game.starPopupTimer > 0) game.starPopupTimer -= 1;
+}

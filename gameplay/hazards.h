@@ -6,7 +6,8 @@ struct HazardState {
 };
 extern HazardState hazards;
 
-void killPlayer();
+void resetHazardState();      // program-start values: zero
+void killPlayer();            // does nothing to a player already dead
 void activateCheckpoint(int column, int row);
 void checkCentreTile();
 void checkFootTiles();
