@@ -1,3 +1,72 @@
+// kestravel-world zone FILE X Y: the grid the game builds for one zone, as one line of JSON.
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "gameplay/state.h"
 #include "tools/world/commands.h"
-// stub: to be implemented
-int commandZone(int, char**) { return 2; }
+#include "world/world.h"
+
+namespace {
+
+bool parseInt32(const char* text, int32_t& value) {
+    if (!text || !*text) return false;
+    char* end = nullptr;
+    errno = 0;
+    long long parsed = std::strtoll(text, &end, 10);
+    if (errno != 0 || *end != '\0' || parsed < INT32_MIN || parsed > INT32_MAX) return false;
+    value = static_cast<int32_t>(parsed);
+    return true;
+}
+
+bool canOpen(const char* path) {
+    FILE* file = std::fopen(path, "rb");
+    if (!file) return false;
+    // A folder opens on Linux but cannot be read.
+    char byte;
+    std::fread(&byte, 1, 1, file);
+    bool ok = !std::ferror(file);
+    std::fclose(file);
+    return ok;
+}
+
+void appendArray(std::string& out, const int32_t* values) {
+    out += '[';
+    for (int i = 0; i < ZONE_TILES; ++i) {
+        if (i) out += ", ";
+        out += std::to_string(values[i]);
+    }
+    out += ']';
+}
+
+}  // namespace
+
+int commandZone(int argc, char** argv) {
+    int32_t x = 0, y = 0;
+    if (argc != 3 || !parseInt32(argv[1], x) || !parseInt32(argv[2], y)) {
+        std::fprintf(stderr, "usage: kestravel-world zone FILE X Y\n");
+        return 2;
+    }
+    if (!canOpen(argv[0])) {
+        std::fprintf(stderr, "kestravel-world: cannot open %s\n", argv[0]);
+        return 2;
+    }
+    resetWorldState();
+    resetGameState();
+    loadWorldLinesFrom(argv[0]);
+    resetToStart();
+    bool found = loadZone(x, y);
+
+    std::string out = "{\"found\": ";
+    out += found ? "true" : "false";
+    out += ", \"zone\": [" + std::to_string(world.currentZoneX) + ", " + std::to_string(world.currentZoneY) + "]";
+    out += ", \"distance\": " + std::to_string(world.zoneDistance);
+    out += ", \"flags\": ";
+    appendArray(out, world.tileFlags);
+    out += ", \"dirs\": ";
+    appendArray(out, world.tileDirection);
+    out += "}\n";
+    std::fputs(out.c_str(), stdout);
+    return 0;
+}
