@@ -47,3 +47,7 @@ assets: deps-test build
 
 clean:
 	rm -rf $(BUILD) build-asan build-fuzz build-bench dist
+
+# A folder and tarball that run wherever they are unpacked: cd Kestravel && ./kestravel
+dist: deps build
+	tools/make-dist.sh $(BUILD) dist
