@@ -19,7 +19,7 @@ int32_t halfToEven(int32_t value) {
 }  // namespace
 
 void resetInputState() {
-    if (input.controller) SDL_GameControllerClose(input.controller);
+    // Only forgets the handle: after an SDL shutdown it may already be gone.
     input = InputState{};
     input.stickRightPeak = 24575;
     input.stickLeftPeak = -24575;
