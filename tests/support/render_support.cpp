@@ -54,7 +54,7 @@ std::string makeTempDir() {
 SDL_Color paletteColour(int index) {
     Uint8 r = Uint8(15 + 10 * (index % 24));
     Uint8 g = Uint8(250 - 10 * (index % 24));
-    Uint8 b = Uint8(40 + 90 * (index % 3));
+    Uint8 b = Uint8((index / 24) % 2 == 0 ? 40 : 200);
     return SDL_Color{r, g, b, 255};
 }
 
@@ -153,7 +153,7 @@ bool near(SDL_Color pixel, int r, int g, int b, int tolerance) {
 int paletteAt(int x, int y) {
     SDL_Color pixel = readPixel(x, y);
     if (near(pixel, 0, 0, 0, 2)) return -1;
-    for (int i = 0; i < 24; i++) {
+    for (int i = 0; i < 48; i++) {
         SDL_Color c = paletteColour(i);
         if (near(pixel, c.r, c.g, c.b, 3)) return i;
     }
@@ -161,6 +161,33 @@ int paletteAt(int x, int y) {
 }
 
 int blend(int source, int alpha, int under) { return (source * alpha + under * (255 - alpha)) / 255; }
+
+bool loadTestPictures(const std::string& dir) {
+    bool ok = writeCellSheet(dir + "/sheet0.png", 12, 1, 40, 40, 0) &&
+              writeCellSheet(dir + "/sheet1.png", 12, 1, 40, 40, 24) &&
+              writeCellSheet(dir + "/player.png", 8, 1, 32, 32, 12) &&
+              writeFlatImage(dir + "/star0.png", 48, 64, paletteColour(20)) &&
+              writeFlatImage(dir + "/star1.png", 48, 64, paletteColour(21)) &&
+              writeFlatImage(dir + "/star2.png", 48, 64, paletteColour(22)) &&
+              writeFlatImage(dir + "/logo.png", 100, 50, paletteColour(23)) &&
+              writeCellSheet(dir + "/narrow.png", 11, 1, 24, 24, 36) &&
+              writeCellSheet(dir + "/wide.png", 6, 1, 48, 24, 30);
+    if (!ok) return false;
+    for (int i = 0; i < 10; i++) {
+        assets.sheets[i] = loadSprite(dir + (i == 0 ? "/sheet0.png" : "/sheet1.png"));
+        if (!setSpriteFrames(assets.sheets[i], 12, 1)) return false;
+    }
+    player.sprite = loadSprite(dir + "/player.png");
+    if (!setSpriteFrames(player.sprite, 8, 1)) return false;
+    for (int i = 0; i < 3; i++) assets.stars[i] = loadSprite(dir + "/star" + std::to_string(i) + ".png");
+    assets.starScale = 32.0f / float(spriteDrawHeight(assets.stars[2]));
+    for (Sprite* star : assets.stars) setSpriteScale(star, assets.starScale, assets.starScale);
+    assets.splashLogo = loadSprite(dir + "/logo.png");
+    assets.narrowKeys = loadSprite(dir + "/narrow.png");
+    assets.wideKeys = loadSprite(dir + "/wide.png");
+    return assets.stars[2] && assets.splashLogo && setSpriteFrames(assets.narrowKeys, 11, 1) &&
+           setSpriteFrames(assets.wideKeys, 6, 1);
+}
 
 void resetDrawingState() {
     freeAssets();

@@ -16,7 +16,7 @@ bool openRenderer();
 // A fresh empty folder under the system's temporary folder.
 std::string makeTempDir();
 
-// Opaque colour number `index` of a palette whose entries differ clearly in red and green.
+// Opaque colour number `index` (0..47) of a palette whose entries differ clearly.
 SDL_Color paletteColour(int index);
 Colour paletteRgba(int index);
 
@@ -46,6 +46,11 @@ int paletteAt(int x, int y);
 bool near(SDL_Color pixel, int r, int g, int b, int tolerance = 3);
 // Channel value after drawing `source` with `alpha` over `under`.
 int blend(int source, int alpha, int under);
+
+// The game's pictures made flat: sheets[0] cells in colours 0..11, sheets[1..9] in 24..35,
+// player frames (32 x 32) 12..19, stars 20, 21, 22 (48 x 64, star scale 0.5 so 24 x 32),
+// splash logo 23 (100 x 50), narrow keys (24 x 24) 36..46, wide keys (48 x 24) 30..35.
+bool loadTestPictures(const std::string& dir);
 
 // Puts every value drawing reads back to its program-start state and empties the asset slots.
 void resetDrawingState();

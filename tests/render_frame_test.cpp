@@ -1,0 +1,291 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "gameplay/flow.h"
+#include "gameplay/movement.h"
+#include "gameplay/sound.h"
+#include "gameplay/state.h"
+#include "render/frame.h"
+#include "render/sprite.h"
+#include "shell/platform.h"
+#include "tests/support/render_support.h"
+#include "world/assets.h"
+#include "world/world.h"
+
+using namespace rendertest;
+
+namespace {
+
+int64_t clockAt0() { return 0; }
+int64_t clockAtPeak() { return 942; }     // 600 * pi / 2
+int64_t clockAtTrough() { return 2827; }  // 600 * 3 pi / 2
+
+int tileIndex(int column, int row) { return column + row * ZONE_COLUMNS; }
+
+// Top-left screen pixel of a tile.
+int tileX(int column) { return column * 40; }
+int tileY(int row) { return 480 - (row + 1) * 40; }
+
+class FrameTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(openRenderer()) << SDL_GetError();
+        resetDrawingState();
+        dir = makeTempDir();
+        ASSERT_FALSE(dir.empty());
+        ASSERT_TRUE(loadTestPictures(dir));
+        // A standing player out of the way, in the bottom-left open area.
+        player.x = 600;
+        player.y = 200;
+        player.flags = 0;
+    }
+    void TearDown() override {
+        resetDrawingState();
+        std::filesystem::remove_all(dir);
+    }
+    Uint8 playerAlpha() {
+        Uint8 alpha = 0;
+        SDL_GetTextureAlphaMod(player.sprite->texture, &alpha);
+        return alpha;
+    }
+    std::string dir;
+};
+
+TEST(TileFrame, FirstMatchingRuleWins) {
+    EXPECT_EQ(tileFrame(TILE_WALL, DIR_NONE, 5, 5), 0);
+    EXPECT_EQ(tileFrame(TILE_WALL | TILE_STAR, DIR_UP, 0, 0), 0);
+    EXPECT_EQ(tileFrame(TILE_CHECKPOINT, DIR_NONE, 5, 5), 2);
+    EXPECT_EQ(tileFrame(TILE_CHECKPOINT_ACTIVE, DIR_NONE, 5, 5), 2);
+    EXPECT_EQ(tileFrame(TILE_SPIKE, DIR_NONE, 5, 5), 3);
+    EXPECT_EQ(tileFrame(TILE_SPIKE, DIR_UP, 0, 0), 4);
+    EXPECT_EQ(tileFrame(TILE_SPIKE, DIR_RIGHT, 5, 5), 5);
+    EXPECT_EQ(tileFrame(TILE_SPIKE, DIR_DOWN, 5, 5), 6);
+    EXPECT_EQ(tileFrame(TILE_SPIKE, DIR_LEFT, 5, 5), 7);
+    // Open border tiles: rows are tested before columns.
+    EXPECT_EQ(tileFrame(TILE_EMPTY, DIR_UP, 0, 0), 10);
+    EXPECT_EQ(tileFrame(TILE_EMPTY, DIR_DOWN, 15, 11), 8);
+    EXPECT_EQ(tileFrame(TILE_EMPTY, DIR_NONE, 0, 11), 8);
+    EXPECT_EQ(tileFrame(TILE_STAR, DIR_NONE, 15, 0), 10);
+    EXPECT_EQ(tileFrame(TILE_EMPTY, DIR_RIGHT, 0, 6), 11);
+    EXPECT_EQ(tileFrame(TILE_EMPTY, DIR_LEFT, 15, 6), 9);
+    EXPECT_EQ(tileFrame(TILE_EMPTY, DIR_NONE, 7, 6), -1);
+    EXPECT_EQ(tileFrame(TILE_STAR, DIR_NONE, 7, 6), -1);
+}
+
+TEST_F(FrameTest, TilesAndRoomStars) {
+    world.tileFlags[tileIndex(5, 5)] = TILE_WALL | TILE_STAR;
+    world.tileFlags[tileIndex(7, 5)] = TILE_SPIKE;
+    world.tileDirection[tileIndex(7, 5)] = DIR_LEFT;
+    world.tileFlags[tileIndex(8, 5)] = TILE_SPIKE;  // kept DIR_NONE
+    world.tileFlags[tileIndex(9, 5)] = TILE_CHECKPOINT;
+    world.tileFlags[tileIndex(10, 5)] = TILE_CHECKPOINT_ACTIVE;
+    world.tileFlags[tileIndex(3, 3)] = TILE_STAR;
+    drawFrame();
+
+    EXPECT_EQ(paletteAt(tileX(0) + 1, tileY(0) + 1), 10);
+    EXPECT_EQ(paletteAt(tileX(15) + 1, tileY(11) + 1), 8);
+    EXPECT_EQ(paletteAt(tileX(0) + 1, tileY(6) + 1), 11);
+    EXPECT_EQ(paletteAt(tileX(15) + 1, tileY(6) + 1), 9);
+    EXPECT_EQ(paletteAt(tileX(4) + 20, tileY(4) + 20), 1);  // background shows through
+
+    // The wall is drawn and the star sits centred on it (24 x 32 at scale 0.5).
+    EXPECT_EQ(paletteAt(tileX(5) + 1, tileY(5) + 1), 0);
+    EXPECT_EQ(paletteAt(tileX(5) + 7, tileY(5) + 3), 0);
+    EXPECT_EQ(paletteAt(tileX(5) + 8, tileY(5) + 4), 20);
+    EXPECT_EQ(paletteAt(tileX(5) + 31, tileY(5) + 35), 20);
+    EXPECT_EQ(paletteAt(tileX(5) + 32, tileY(5) + 36), 0);
+    EXPECT_EQ(paletteAt(tileX(3) + 20, tileY(3) + 20), 20);
+    EXPECT_EQ(paletteAt(tileX(3) + 2, tileY(3) + 20), 1);
+
+    EXPECT_EQ(paletteAt(tileX(7) + 20, tileY(5) + 20), 7);
+    EXPECT_EQ(paletteAt(tileX(8) + 20, tileY(5) + 20), 3);
+    EXPECT_EQ(paletteAt(tileX(9) + 20, tileY(5) + 20), 2);
+    EXPECT_EQ(paletteAt(tileX(10) + 20, tileY(5) + 20), 2);
+}
+
+TEST_F(FrameTest, SheetFollowsZoneDistance) {
+    world.zoneDistance = 4;
+    world.tileFlags[tileIndex(6, 6)] = TILE_WALL;
+    drawFrame();
+    EXPECT_EQ(paletteAt(300, 100), 25);               // background frame of the far sheet
+    EXPECT_EQ(paletteAt(tileX(6) + 5, tileY(6) + 5), 24);
+
+    // A missing sheet: no background and no tiles, the rest still drawn.
+    freeSprite(assets.sheets[4]);
+    assets.sheets[4] = nullptr;
+    player.x = 100;
+    drawFrame();
+    EXPECT_EQ(paletteAt(300, 100), -1);
+    EXPECT_EQ(paletteAt(tileX(6) + 5, tileY(6) + 5), -1);
+    EXPECT_EQ(paletteAt(110, 480 - 200 - 16), 12);
+}
+
+TEST_F(FrameTest, PlayerPositionRoundsToNearest) {
+    player.x = 100.4f;
+    player.y = 40;
+    player.animFrame = 3;
+    drawFrame();
+    EXPECT_EQ(paletteAt(100, 408), 15);
+    EXPECT_EQ(paletteAt(131, 439), 15);
+    EXPECT_NE(paletteAt(99, 408), 15);
+    EXPECT_NE(paletteAt(100, 407), 15);
+    EXPECT_NE(paletteAt(132, 439), 15);
+    EXPECT_NE(paletteAt(131, 440), 15);
+
+    player.x = 100.5f;
+    player.facing = -1;  // mirrored, still the same box
+    drawFrame();
+    EXPECT_EQ(paletteAt(101, 408), 15);
+    EXPECT_NE(paletteAt(100, 408), 15);
+    EXPECT_EQ(playerAlpha(), 255);
+}
+
+TEST_F(FrameTest, PausedPlayerPulsesWithTheClock) {
+    flow.paused = 1;
+    setClockSource(clockAt0);
+    drawFrame();
+    EXPECT_EQ(playerAlpha(), 140);
+    setClockSource(clockAtPeak);
+    drawFrame();
+    EXPECT_EQ(playerAlpha(), 240);
+    setClockSource(clockAtTrough);
+    drawFrame();
+    EXPECT_EQ(playerAlpha(), 40);
+    flow.paused = 0;
+    drawFrame();
+    EXPECT_EQ(playerAlpha(), 255);
+}
+
+TEST_F(FrameTest, FadeOpacity) {
+    SDL_Color background = paletteColour(1);
+    const struct {
+        int timer;
+        int alpha;
+    } cases[] = {{60, 0}, {45, 127}, {30, 255}, {0, 0}, {15, 127}, {1, 8}};
+    for (const auto& c : cases) {
+        game.fadeTimer = c.timer;
+        drawFrame();
+        int under = 255 - c.alpha;
+        EXPECT_TRUE(near(readPixel(300, 100), blend(background.r, under, 0), blend(background.g, under, 0),
+                         blend(background.b, under, 0)))
+            << "fadeTimer " << c.timer;
+    }
+    // Full black covers the room, the tiles and the player alike.
+    game.fadeTimer = 30;
+    player.x = 100;
+    drawFrame();
+    for (int y = 0; y < 480; y += 37) {
+        for (int x = 0; x < 640; x += 41) ASSERT_EQ(paletteAt(x, y), -1) << x << "," << y;
+    }
+}
+
+TEST_F(FrameTest, JumpPreviewFadesInAfterSixtyIdleUpdatesAndOutFiveTimesFaster) {
+    world.zoneDistance = 1;
+    freeSprite(assets.sheets[1]);
+    assets.sheets[1] = nullptr;  // black behind the preview
+    movement.jumpPreviewRow = 6;
+    movement.previewX = 300;
+    movement.previewFrame = 5;
+    movement.previewFacing = 1;
+
+    movement.idleFrames = 59;
+    drawFrame();
+    EXPECT_EQ(game.previewAlpha, 0);
+    EXPECT_EQ(paletteAt(310, 220), -1);
+
+    movement.idleFrames = 60;
+    drawFrame();
+    EXPECT_EQ(game.previewAlpha, 1);
+    for (int i = 0; i < 200; i++) drawFrame();
+    EXPECT_EQ(game.previewAlpha, 128);
+    EXPECT_EQ(frame.previewScreenY, 480 - 6 * 40 - 32);
+    SDL_Color c = paletteColour(17);
+    EXPECT_TRUE(near(readPixel(300, 208), blend(c.r, 128, 0), blend(c.g, 128, 0), blend(c.b, 128, 0)));
+    EXPECT_TRUE(near(readPixel(300, 207), 0, 0, 0));
+    EXPECT_TRUE(near(readPixel(299, 208), 0, 0, 0));
+    EXPECT_EQ(playerAlpha(), 255);  // the player's own alpha comes back
+
+    // Paused: the preview holds.
+    flow.paused = 1;
+    player.flags = PLAYER_AIRBORNE;
+    drawFrame();
+    EXPECT_EQ(game.previewAlpha, 128);
+    flow.paused = 0;
+
+    for (int i = 0; i < 25; i++) drawFrame();
+    EXPECT_EQ(game.previewAlpha, 3);
+    drawFrame();
+    EXPECT_EQ(game.previewAlpha, 0);
+    drawFrame();
+    EXPECT_EQ(game.previewAlpha, 0);
+
+    // Idle too briefly on the ground also fades it out.
+    player.flags = 0;
+    game.previewAlpha = 50;
+    movement.idleFrames = 10;
+    drawFrame();
+    EXPECT_EQ(game.previewAlpha, 45);
+}
+
+TEST_F(FrameTest, NoPreviewAtTheCheckpointZone) {
+    world.zoneDistance = 0;
+    movement.idleFrames = 100;
+    game.previewAlpha = 100;
+    movement.previewX = 300;
+    movement.jumpPreviewRow = 6;
+    movement.previewFrame = 5;
+    drawFrame();
+    EXPECT_EQ(game.previewAlpha, 0);
+    EXPECT_EQ(paletteAt(310, 220), 1);
+    world.zoneDistance = 1;
+    drawFrame();
+    EXPECT_EQ(game.previewAlpha, 1);  // starts again from nothing
+}
+
+TEST_F(FrameTest, SplashPhaseDrawsOnlyTheLogoThenBlack) {
+    world.tileFlags[tileIndex(0, 0)] = TILE_WALL;
+    player.x = 100;
+    game.fadeTimer = 0;
+
+    flow.introFrames = 0;
+    drawFrame();
+    EXPECT_EQ(paletteAt(270, 215), 23);  // 100 x 50 logo centred
+    EXPECT_EQ(paletteAt(369, 264), 23);
+    EXPECT_EQ(paletteAt(269, 215), -1);
+    EXPECT_EQ(paletteAt(370, 264), -1);
+    EXPECT_EQ(paletteAt(5, 5), -1);
+
+    for (int intro : {74, 75, 104}) {
+        flow.introFrames = intro;
+        drawFrame();
+        EXPECT_EQ(paletteAt(300, 240), intro < 75 ? 23 : -1) << intro;
+        for (int y = 0; y < 480; y += 29) {
+            for (int x = 0; x < 640; x += 31) {
+                if (intro < 75 && x >= 270 && x < 370 && y >= 215 && y < 265) continue;
+                ASSERT_EQ(paletteAt(x, y), -1) << intro << ": " << x << "," << y;
+            }
+        }
+        EXPECT_EQ(sound.musicStartState, 0);
+        EXPECT_EQ(intro, flow.introFrames);  // drawing never advances the intro
+    }
+
+    flow.introFrames = 105;
+    drawFrame();
+    EXPECT_EQ(paletteAt(5, 475), 0);
+    EXPECT_EQ(sound.musicStartState, 1);
+    sound.musicStartState = 2;
+    drawFrame();
+    EXPECT_EQ(sound.musicStartState, 2);
+}
+
+TEST_F(FrameTest, NothingMissingStopsTheFrame) {
+    freeAssets();
+    world.tileFlags[tileIndex(5, 5)] = TILE_WALL | TILE_STAR;
+    game.fadeTimer = 40;
+    flow.paused = 1;
+    drawFrame();
+    EXPECT_EQ(sound.musicStartState, 1);
+}
+
+}  // namespace
