@@ -12,6 +12,8 @@
 
 namespace fs = std::filesystem;
 
+namespace worldsupport {
+
 std::string makeTempFolder(const std::string& stem) {
     std::string pattern = (fs::temp_directory_path() / (stem + "-XXXXXX")).string();
     std::vector<char> buffer(pattern.begin(), pattern.end());
@@ -79,3 +81,5 @@ int runCommand(const std::string& command, std::string& out) {
     int status = pclose(pipe);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
+
+}  // namespace worldsupport

@@ -4,6 +4,9 @@
 #include <string>
 #include <vector>
 
+// Own namespace: other areas' support files define helpers with the same names.
+namespace worldsupport {
+
 // A fresh empty folder under the system temp folder; removed by removeTree.
 std::string makeTempFolder(const std::string& stem);
 void removeTree(const std::string& path);
@@ -21,3 +24,6 @@ int32_t flagAt(int column, int row);
 int32_t dirAt(int column, int row);
 // Runs a command through the shell; returns its exit status and fills out with stdout.
 int runCommand(const std::string& command, std::string& out);
+
+}  // namespace worldsupport
+using namespace worldsupport;

@@ -13,6 +13,10 @@
 
 namespace {
 
+std::string plural(size_t n, const char* word) {
+    return std::to_string(n) + " " + word + (n == 1 ? "" : "s");
+}
+
 struct Finding {
     size_t line;  // 1-based; 0 for the file as a whole
     bool error;
@@ -315,10 +319,9 @@ private:
                 for (int column = 0; column < ZONE_COLUMNS; ++column)
                     if (tileChar(zone, column, row) == '$') ++stars;
         if (stars > WORLD_STAR_SLOTS)
-            add(0, true, "the world holds " + std::to_string(stars) + " stars; the game takes exactly 10");
+            add(0, true, "the world holds " + plural(stars, "star") + "; the game takes exactly 10");
         else if (stars < WORLD_STAR_SLOTS)
-            add(0, false, "the world holds " + std::to_string(stars) +
-                              " stars; the game is complete only after 10");
+            add(0, false, "the world holds " + plural(stars, "star") + "; the game is complete only after 10");
     }
 
     void checkNeighbours() {
@@ -339,10 +342,6 @@ private:
     std::set<size_t> owned_;  // lines read as some block's direction section
     std::vector<Finding> findings_;
 };
-
-std::string plural(size_t n, const char* word) {
-    return std::to_string(n) + " " + word + (n == 1 ? "" : "s");
-}
 
 }  // namespace
 
