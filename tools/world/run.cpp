@@ -1,6 +1,7 @@
 // kestravel-world run FILE [--last]: plays a key script against a world without a window.
 #include <SDL.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -24,8 +25,9 @@ struct ScriptStep {
     uint8_t keys[REPLAY_KEYS];
 };
 
+// Letters in either case.
 int scancodeForLetter(char letter) {
-    switch (letter) {
+    switch (std::toupper(static_cast<unsigned char>(letter))) {
     case 'L': return SDL_SCANCODE_LEFT;
     case 'R': return SDL_SCANCODE_RIGHT;
     case 'J': return SDL_SCANCODE_SPACE;

@@ -1,0 +1,116 @@
+// kestravel-world run: scripted frames through the real tool.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tests/support/gameplay_support.h"
+
+namespace {
+
+const std::string TOOL = std::string(KESTRAVEL_BIN_DIR) + "/kestravel-world";
+
+std::vector<std::vector<std::string>> runScript(const std::string& worldText, const std::string& script,
+                                                const std::string& extra, int& status) {
+    std::string world = writeTempFile("world.txt", worldText);
+    std::string scriptPath = writeTempFile("script.txt", script);
+    std::string out;
+    status = runShell("'" + TOOL + "' run '" + world + "'" + extra + " < '" + scriptPath + "' 2>/dev/null", out);
+    std::vector<std::vector<std::string>> lines;
+    std::istringstream in(out);
+    std::string line;
+    while (std::getline(in, line)) {
+        std::istringstream fields(line);
+        std::vector<std::string> row;
+        std::string field;
+        while (fields >> field) row.push_back(field);
+        lines.push_back(row);
+    }
+    return lines;
+}
+
+std::string levelWorld(int distance) {
+    return zoneText(9, 0, {FLOOR_ROW}) + startText(9, 0, 9 - distance, 0, 3, 1);
+}
+
+bool toolBuilt() {
+    struct stat info;
+    return stat(TOOL.c_str(), &info) == 0;
+}
+
+}  // namespace
+
+TEST(RunCommand, ScriptedJumpsReachTheApexTable) {
+    ASSERT_TRUE(toolBuilt()) << TOOL << " is not built";
+    const double rise[10] = {0.0, 45.5, 95.0, 126.5, 165.1, 208.8, 248.0, 283.9, 329.4, 370.5};
+    for (int distance = 1; distance <= 9; ++distance) {
+        SCOPED_TRACE(distance);
+        int status = -1;
+        auto lines = runScript(levelWorld(distance), "# land first\n20 -\n\n1 J\n60 -\n", "", status);
+        EXPECT_EQ(status, 0);
+        ASSERT_EQ(lines.size(), 81u);
+        double ground = std::stod(lines[19][4]);
+        EXPECT_EQ(ground, 40.0);
+        double top = ground;
+        for (size_t i = 0; i < lines.size(); ++i) {
+            ASSERT_EQ(lines[i].size(), 21u);
+            EXPECT_EQ(lines[i][0], std::to_string(i + 1));
+            top = std::max(top, std::stod(lines[i][4]));
+        }
+        EXPECT_NEAR(top - ground, rise[distance], 0.1);
+        EXPECT_EQ(lines[20][16], "1");  // jumpCount
+        EXPECT_EQ(lines[20][13], std::to_string(distance));  // zoneDistance
+    }
+}
+
+TEST(RunCommand, LastPrintsOneLineAndExitStops) {
+    ASSERT_TRUE(toolBuilt());
+    int status = -1;
+    auto lines = runScript(levelWorld(1), "30 R\n", " --last", status);
+    EXPECT_EQ(status, 0);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0][0], "30");
+    EXPECT_EQ(lines[0][20], "30");  // timeFrames
+
+    lines = runScript(levelWorld(1), "1 P\n1 U\n1 C\n5 -\n", "", status);
+    EXPECT_EQ(status, 0);
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0][14], "1");  // paused
+
+    lines = runScript(levelWorld(1), "1 PUC\n5 -\n", " --last", status);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0][0], "1");
+}
+
+TEST(RunCommand, FloatsRoundTrip) {
+    ASSERT_TRUE(toolBuilt());
+    int status = -1;
+    auto lines = runScript(levelWorld(4), "20 -\n7 RJ\n", " --last", status);
+    ASSERT_EQ(lines.size(), 1u);
+    float x = std::stof(lines[0][3]);
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.9g", x);
+    EXPECT_EQ(lines[0][3], buffer);
+    EXPECT_NE(lines[0][3].find('.'), std::string::npos);
+}
+
+TEST(RunCommand, BadInputIsRefused) {
+    ASSERT_TRUE(toolBuilt());
+    std::string out;
+    EXPECT_EQ(runShell("'" + TOOL + "' run /nonexistent/world.txt < /dev/null 2>/dev/null", out), 2);
+    EXPECT_TRUE(out.empty());
+    int status = -1;
+    for (const char* script : {"0 R\n", "-3 R\n", "5\n", "5 Q\n", "x R\n", "5 R extra\n", "99999999999999 R\n"}) {
+        SCOPED_TRACE(script);
+        auto lines = runScript(levelWorld(1), std::string("3 -\n") + script, "", status);
+        EXPECT_EQ(status, 2);
+        EXPECT_TRUE(lines.empty());  // nothing runs from a bad script
+    }
+    EXPECT_EQ(runShell("'" + TOOL + "' run 2>/dev/null", out), 2);
+    auto lines = runScript(levelWorld(1), "\r\n  # note\n2 r\r\n", "", status);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(lines.size(), 2u);
+}
