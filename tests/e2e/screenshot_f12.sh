@@ -1,0 +1,131 @@
+#!/usr/bin/env bash
+# The real game under Xvfb: F12 writes a 640x480 PNG of the room into the pictures folder
+# that user-dirs.dirs names.
+set -u
+src=$1
+bin=$2
+
+for tool in Xvfb xdotool python3; do
+    command -v $tool >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
+done
+if [ ! -f "$src/data/game/world1.txt" ] || [ ! -f "$src/data/graphics/sheet0.png" ]; then
+    echo "SKIP: the game data (world file, tile sheets) does not exist yet"
+    exit 77
+fi
+
+tmp=$(mktemp -d)
+xvfb_pid=""
+game_pid=""
+cleanup() {
+    [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+    rm -rf "$tmp"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*"; [ -f "$tmp/game.out" ] && cat "$tmp/game.out"; exit 1; }
+
+# Xvfb picks a free display itself and tells us which.
+exec 3>"$tmp/display"
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >"$tmp/xvfb.out" 2>&1 &
+xvfb_pid=$!
+exec 3>&-
+for _ in $(seq 100); do [ -s "$tmp/display" ] && break; sleep 0.1; done
+[ -s "$tmp/display" ] || fail "Xvfb did not start: $(cat "$tmp/xvfb.out")"
+export DISPLAY=":$(head -n1 "$tmp/display")"
+
+export HOME=$tmp/home XDG_CONFIG_HOME=$tmp/config
+mkdir -p "$HOME/Bilder und Fotos" "$XDG_CONFIG_HOME" "$tmp/run"
+printf '# written by the test\nXDG_PICTURES_DIR="$HOME/Bilder und Fotos"\n' >"$XDG_CONFIG_HOME/user-dirs.dirs"
+pictures="$HOME/Bilder und Fotos"
+
+cd "$tmp/run" || exit 1
+SDL_AUDIODRIVER=dummy "$bin/Kestravel_Main" >"$tmp/game.out" 2>&1 &
+game_pid=$!
+
+window=""
+for _ in $(seq 100); do
+    window=$(xdotool search --name 'Ctrl\+F for Fullscreen' 2>/dev/null | head -n1) && [ -n "$window" ] && break
+    kill -0 "$game_pid" 2>/dev/null || fail "the game ended before its window showed"
+    sleep 0.1
+done
+[ -n "$window" ] || fail "no game window"
+
+# Past the intro, so the room is on screen.
+sleep 4
+xdotool windowfocus --sync "$window" 2>/dev/null || xdotool windowfocus "$window"
+# Held for a few frames: a press and release inside one frame would never be seen.
+xdotool keydown F12
+sleep 0.2
+xdotool keyup F12
+
+shot=""
+for _ in $(seq 100); do
+    shot=$(find "$pictures" -name 'Kestravel_*.png' | head -n1)
+    [ -n "$shot" ] && break
+    sleep 0.1
+done
+[ -n "$shot" ] || fail "no screenshot in the pictures folder; run folder has: $(ls "$tmp/run")"
+basename "$shot" | grep -Eq '^Kestravel_[0-9]{8}-[0-9]{6}\.png$' || fail "odd name $(basename "$shot")"
+sleep 0.5
+
+python3 - "$shot" <<'PY' || fail "screenshot check failed"
+import struct, sys, zlib
+
+data = open(sys.argv[1], "rb").read()
+if data[:8] != b"\x89PNG\r\n\x1a\n":
+    sys.exit("not a PNG")
+pos, idat, header = 8, b"", None
+while pos < len(data):
+    length, kind = struct.unpack(">I4s", data[pos:pos + 8])
+    body = data[pos + 8:pos + 8 + length]
+    if kind == b"IHDR":
+        header = struct.unpack(">IIBBBBB", body)
+    elif kind == b"IDAT":
+        idat += body
+    pos += 12 + length
+width, height, depth, colour, _, _, interlace = header
+print("size %dx%d depth %d colour type %d" % (width, height, depth, colour))
+if (width, height) != (640, 480):
+    sys.exit("expected 640x480")
+if depth != 8 or colour not in (2, 6) or interlace:
+    sys.exit("unexpected pixel format")
+bpp = 4 if colour == 6 else 3
+stride = width * bpp
+raw = zlib.decompress(idat)
+rows, previous = [], bytearray(stride)
+for y in range(height):
+    kind = raw[y * (stride + 1)]
+    line = bytearray(raw[y * (stride + 1) + 1:(y + 1) * (stride + 1)])
+    for i in range(stride):
+        a = line[i - bpp] if i >= bpp else 0
+        b = previous[i]
+        c = previous[i - bpp] if i >= bpp else 0
+        if kind == 1:
+            line[i] = (line[i] + a) & 255
+        elif kind == 2:
+            line[i] = (line[i] + b) & 255
+        elif kind == 3:
+            line[i] = (line[i] + ((a + b) >> 1)) & 255
+        elif kind == 4:
+            p = a + b - c
+            pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
+            line[i] = (line[i] + (a if pa <= pb and pa <= pc else b if pb <= pc else c)) & 255
+    rows.append(bytes(line))
+    previous = line
+colours, lit = set(), 0
+for line in rows:
+    for x in range(0, stride, bpp):
+        rgb = line[x:x + 3]
+        colours.add(rgb)
+        lit += rgb != b"\0\0\0"
+share = lit / (width * height)
+print("%d distinct colours, %.0f%% not black" % (len(colours), share * 100))
+if len(colours) < 16 or share < 0.2:
+    sys.exit("looks like a black frame, not the room")
+PY
+
+xdotool keydown ctrl keydown w
+sleep 0.2
+xdotool keyup w keyup ctrl
+for _ in $(seq 50); do kill -0 "$game_pid" 2>/dev/null || break; sleep 0.1; done
+echo "PASS: $(basename "$shot")"
