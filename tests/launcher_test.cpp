@@ -109,3 +109,19 @@ TEST_F(LauncherFolder, ProgramReportsAGameThatCannotStart) {
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.errorText.find("Could not start:\nKestravel_Main"), std::string::npos) << run.errorText;
 }
+
+TEST_F(LauncherFolder, BoxTextNamesFileOrFolder) {
+    // No display: the box falls back to standard error, where the text can be read.
+    EnvironmentOverride noX("DISPLAY", nullptr);
+    EnvironmentOverride noWayland("WAYLAND_DISPLAY", nullptr);
+    WorkingFolder inside(root.path());
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(launchProgram("Kestravel_Data/Missing/", false, {}), LAUNCH_NOT_FOUND);
+    EXPECT_EQ(launchProgram("Kestravel_Data/Missing", false, {}), LAUNCH_NOT_FOUND);
+    ASSERT_TRUE(makeExecutable(data() + "/Kestravel_Main", false));
+    EXPECT_EQ(launchProgram(LAUNCH_TARGET, false, {}), LAUNCH_FAILED);
+    const std::string text = testing::internal::GetCapturedStderr();
+    EXPECT_NE(text.find("Folder not found:\nKestravel_Data/Missing/\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("File not found:\nKestravel_Data/Missing\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("Could not start:\nKestravel_Data/Kestravel_Main\n"), std::string::npos) << text;
+}

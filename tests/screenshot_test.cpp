@@ -265,3 +265,14 @@ TEST_F(PicturesFolder, SurvivesAMissingHome) {
     const std::string found = picturesFolder();  // the password database's home, if its Pictures exists
     EXPECT_TRUE(found.empty() || fs::is_directory(found)) << found;
 }
+
+TEST(WindowIcon, MissingPicturesAndWindowsAreHarmless) {
+    screen.window = nullptr;
+    applyWindowIcon(std::string(KESTRAVEL_SOURCE_DIR) + "/data/graphics/icon.png");
+    if (!openOffscreenScreen(640, 480, 1)) GTEST_SKIP() << "no offscreen renderer";
+    applyWindowIcon("");
+    applyWindowIcon("no/such/icon.png");
+    applyWindowIcon(std::string(KESTRAVEL_SOURCE_DIR) + "/data/graphics/icon.png");
+    EXPECT_NE(SDL_GetWindowID(screen.window), 0u);
+    closeOffscreenScreen();
+}
