@@ -19,7 +19,7 @@ bool save(const std::string& dir, const char* name, const Canvas& c) {
 // One colour family per distance: deep blue at 0 through teal, green, gold and orange to red.
 const int SHEET_HUES[10][3] = {
     {52, 84, 162}, {40, 108, 170}, {34, 134, 160}, {40, 146, 122}, {92, 150, 72},
-    {168, 156, 54}, {204, 128, 46}, {214, 92, 42}, {204, 54, 50}, {232, 66, 70},
+    {168, 156, 54}, {206, 136, 48}, {216, 102, 40}, {210, 64, 40}, {222, 38, 36},
 };
 
 Rgba sheetColour(int d) { return rgb8(SHEET_HUES[d][0], SHEET_HUES[d][1], SHEET_HUES[d][2]); }
@@ -68,8 +68,9 @@ const int PIP_LAYOUT[10][9] = {
 Canvas wallTile(int d) {
     Canvas c(40, 40);
     // Stone rather than plastic: the family colour, a little greyed.
-    Rgba base = mix(sheetColour(d), rgb8(120, 120, 128), 0.2f);
-    Rgba light = mix(base, rgb8(255, 255, 255), 0.5f);
+    Rgba base = mix(sheetColour(d), rgb8(120, 118, 124), 0.2f - 0.014f * d);
+    // Highlights warm up with the heat instead of bleaching to pink.
+    Rgba light = mix(base, mix(rgb8(255, 255, 255), rgb8(255, 214, 150), d / 9.0f), 0.5f);
     Rgba dim = shade(base, 0.5f);
     uint32_t seed = 1000u + uint32_t(d);
     for (int y = 0; y < 40; ++y)
@@ -99,7 +100,7 @@ Canvas wallTile(int d) {
     }
     Rgba crack = d >= 6 ? mix(rgb8(255, 170, 60), rgb8(255, 250, 220), (d - 6) / 3.0f) : shade(base, 0.45f);
     float crackAlpha = d >= 6 ? 0.45f + 0.15f * (d - 6) : 0.6f;
-    float cx = 3.5f + rng.unit() * 3.0f, cy = 25.0f + rng.unit() * 8.0f;
+    float cx = 3.5f + rng.unit() * 3.0f, cy = 32.0f + rng.unit() * 4.0f;
     for (int i = 0; i < 8; ++i) {
         c.blend(int(cx), int(cy), crack, crackAlpha);
         cx += 0.9f;
