@@ -1,0 +1,59 @@
+// Raw bytes through the whole world reading path: decoding, splitting, restart,
+// every zone the text names, and a step across each edge.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "gameplay/state.h"
+#include "world/textfile.h"
+#include "world/world.h"
+
+namespace {
+
+// Huge inputs with many headers would only measure the linear search.
+constexpr size_t MAX_HEADERS = 256;
+
+void collectStars() {
+    for (int index = 0; index < ZONE_TILES; ++index) {
+        if (world.tileFlags[index] != TILE_STAR) continue;
+        world.tileFlags[index] = TILE_EMPTY;
+        if (world.collectedStarCount >= WORLD_STAR_SLOTS) continue;
+        world.collectedStars[world.collectedStarCount++] =
+            tileIdentity(world.currentZoneX, world.currentZoneY, index % ZONE_COLUMNS, index / ZONE_COLUMNS);
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    resetWorldState();
+    resetGameState();
+    std::string bytes(reinterpret_cast<const char*>(data), size);
+    std::vector<std::string> lines;
+    splitString(decodeText(bytes), "", false, lines);
+    world.lines = lines;
+    resetToStart();
+
+    size_t headers = 0;
+    for (const std::string& line : lines) {
+        if (line.size() < 5 || (line[0] | 0x20) != 'z' || line.compare(1, 4, "one:") != 0) continue;
+        if (++headers > MAX_HEADERS) break;
+        std::vector<std::string> fields;
+        splitString(line.substr(5), ",", false, fields);
+        fields.resize(2);
+        if (loadZone(readNumber(fields[0]), readNumber(fields[1]))) collectStars();
+        for (int i = 0; i < ZONE_TILES; ++i) {
+            if (world.tileDirection[i] < DIR_NONE || world.tileDirection[i] > DIR_LEFT) __builtin_trap();
+            if (world.zoneDistance < 0 || world.zoneDistance > 9) __builtin_trap();
+        }
+    }
+    const int steps[4][2] = {{1, 0}, {-1, 0}, {0, 1}, {0, -1}};
+    for (const auto& step : steps) {
+        changeZone(step[0], step[1]);
+        collectStars();
+    }
+    respawnAtCheckpoint();
+    resetToStart();
+    return 0;
+}
