@@ -174,18 +174,23 @@ void bellNote(Track& t, long start, int length, int pitch, float velocity, float
 }
 
 void melody(Track& t, SynthRandom& random) {
-    auto play = [&](const Note& n, int firstBar) {
+    auto play = [&](const Note& n, int firstBar, int octave, float level, float pan) {
         float velocity = n.start == 0 ? 1.0f : (n.start % 2 == 0 ? 0.9f : 0.8f);
         velocity *= 0.96f + 0.04f * randomFloat(random);
         long nudge = long(randomFloat(random) * 130);  // a player is never exactly on the grid
         long start = long(firstBar + n.bar) * BAR + long(n.start) * EIGHTH + nudge + LOOP;
-        bellNote(t, start, n.length * EIGHTH, n.pitch, velocity, 0.56f);
+        bellNote(t, start, n.length * EIGHTH, n.pitch + 12 * octave, velocity * level, pan);
     };
-    for (const Note& n : MELODY_A) play(n, 0);
-    for (const Note& n : MELODY_B) play(n, 8);
-    for (const Note& n : MELODY_A)
-        if (n.bar != 3) play(n, 16);
-    for (const Note& n : TURN_A2) play(n, 16);
+    for (const Note& n : MELODY_A) play(n, 0, 0, 1.0f, 0.56f);
+    for (const Note& n : MELODY_B) play(n, 8, 0, 1.0f, 0.56f);
+    // The return of A: the tune again with a faint glint an octave above, on the other side.
+    for (int octave = 0; octave < 2; ++octave) {
+        float level = octave ? 0.22f : 1.0f;
+        float pan = octave ? 0.3f : 0.56f;
+        for (const Note& n : MELODY_A)
+            if (n.bar != 3) play(n, 16, octave, level, pan);
+        for (const Note& n : TURN_A2) play(n, 16, octave, level, pan);
+    }
 }
 
 // Harp: a rising and falling figure over each chord, brighter at the strike.
