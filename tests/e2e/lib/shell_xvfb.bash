@@ -1,0 +1,75 @@
+# Sourced by end-to-end scripts: a private Xvfb and window lookups.
+# Exits 77 (skipped) when Xvfb or xdotool is not installed.
+
+require_x_tools() {
+    for tool in Xvfb xdotool xwininfo; do
+        if ! command -v "$tool" >/dev/null 2>&1; then
+            echo "skipped: $tool is not installed"
+            exit 77
+        fi
+    done
+}
+
+# Starts Xvfb on a display it picks itself (no race with other tests); sets
+# DISPLAY and XVFB_PID.
+start_xvfb() {
+    local numberFile n tries
+    numberFile=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$numberFile" >/dev/null 2>&1 &
+    XVFB_PID=$!
+    for tries in $(seq 1 100); do
+        n=$(head -n 1 "$numberFile" 2>/dev/null)
+        if [ -n "$n" ] && DISPLAY=":$n" xdotool getdisplaygeometry >/dev/null 2>&1; then
+            rm -f "$numberFile"
+            export DISPLAY=":$n"
+            return 0
+        fi
+        kill -0 "$XVFB_PID" 2>/dev/null || break
+        sleep 0.1
+    done
+    rm -f "$numberFile"
+    stop_xvfb
+    echo "could not start Xvfb"
+    return 1
+}
+
+stop_xvfb() {
+    if [ -n "${XVFB_PID:-}" ]; then
+        kill "$XVFB_PID" 2>/dev/null
+        wait "$XVFB_PID" 2>/dev/null
+        XVFB_PID=
+    fi
+}
+
+# Id of the top-level window whose title is exactly $1, or nothing. Reads the
+# tree rather than asking xdotool, which skips UTF-8-only titles.
+window_titled() {
+    xwininfo -root -tree 2>/dev/null | grep -F "\"$1\":" | awk '{print $1}' | head -n 1
+}
+
+# Waits up to $2 seconds for a window titled $1; prints its id.
+wait_for_window() {
+    local id i
+    for i in $(seq 1 $(($2 * 10))); do
+        id=$(window_titled "$1")
+        if [ -n "$id" ]; then
+            echo "$id"
+            return 0
+        fi
+        sleep 0.1
+    done
+    return 1
+}
+
+# "WxH" of a window.
+window_size() {
+    xwininfo -id "$1" 2>/dev/null | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}'
+}
+
+# Holds a key combination long enough for the game to see it in some frame.
+press_keys() {
+    local key
+    for key in "$@"; do xdotool keydown "$key"; done
+    sleep 0.3
+    for ((i = $#; i >= 1; i--)); do xdotool keyup "${!i}"; done
+}
