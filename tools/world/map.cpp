@@ -1,3 +1,264 @@
+// kestravel-world map FILE OUT.png [--scale S]: every zone of a world drawn by the game's own
+// room drawing, placed on the zone grid (x to the right, y upwards), into one PNG.
+#include <SDL.h>
+#include <SDL_image.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "gameplay/state.h"
+#include "render/frame.h"
+#include "render/sprite.h"
+#include "shell/display.h"
 #include "tools/world/commands.h"
-// stub: to be implemented
-int commandMap(int, char**) { return 2; }
+#include "world/assets.h"
+#include "world/world.h"
+
+namespace {
+
+constexpr int64_t MAP_MAX_SIDE = 32768;
+constexpr int64_t MAP_MAX_PIXELS = int64_t(1) << 28;  // 1 GiB of pixels is plenty for a world
+
+int usage() {
+    std::fprintf(stderr, "usage: kestravel-world map FILE OUT.png [--scale S]\n");
+    return 2;
+}
+
+bool canOpen(const char* path) {
+    FILE* file = std::fopen(path, "rb");
+    if (!file) return false;
+    char byte;
+    std::fread(&byte, 1, 1, file);  // a folder opens on Linux but cannot be read
+    bool ok = !std::ferror(file);
+    std::fclose(file);
+    return ok;
+}
+
+bool parseWhole(const std::string& text, int32_t& value) {
+    if (text.empty()) return false;
+    char* end = nullptr;
+    errno = 0;
+    long long parsed = std::strtoll(text.c_str(), &end, 10);
+    if (errno != 0 || *end != '\0' || parsed < INT32_MIN || parsed > INT32_MAX) return false;
+    value = int32_t(parsed);
+    return true;
+}
+
+// Accepts exactly the header lines the zone loader would find: the canonical decimal form, any case.
+bool zoneHeader(const std::string& line, int32_t& x, int32_t& y) {
+    std::string lower = line;
+    for (char& c : lower)
+        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+    if (lower.rfind("zone:", 0) != 0) return false;
+    size_t comma = lower.find(',', 5);
+    if (comma == std::string::npos) return false;
+    if (!parseWhole(lower.substr(5, comma - 5), x) || !parseWhole(lower.substr(comma + 1), y)) return false;
+    return lower == "zone:" + std::to_string(x) + "," + std::to_string(y);
+}
+
+void setVideoDriverIfUnset() {
+    if (std::getenv("SDL_VIDEODRIVER")) return;
+#ifdef _WIN32
+    _putenv_s("SDL_VIDEODRIVER", "offscreen");
+#else
+    setenv("SDL_VIDEODRIVER", "offscreen", 1);
+#endif
+}
+
+// The pictures come from the data folder found from the current directory; the directory is restored.
+void loadPictures() {
+    std::error_code error;
+    std::filesystem::path here = std::filesystem::current_path(error);
+    if (findDataFolder("data/graphics/sheet0.png")) {
+        for (int i = 0; i < 10; i++) {
+            assets.sheets[i] = loadSprite("data/graphics/sheet" + std::to_string(i) + ".png");
+            setSpriteFrames(assets.sheets[i], 12, 1);
+        }
+        assets.stars[0] = loadSprite("data/graphics/star20.png");
+        assets.stars[2] = loadSprite("data/graphics/star22.png");
+        int height = spriteDrawHeight(assets.stars[2]);
+        float scale = height > 0 ? 32.0f / float(height) : 1.0f;
+        setSpriteScale(assets.stars[0], scale, scale);
+    }
+    if (!here.empty()) std::filesystem::current_path(here, error);
+}
+
+// Stand-in for a missing tile sheet: flat colours per kind of tile.
+void drawPlainRoom() {
+    int d = world.zoneDistance;
+    fillRectOpaque(0, 0, 640, 480, rgba(20 + 10 * d, 24, 70 - 5 * d, 255));
+    for (int row = 0; row < ZONE_ROWS; row++) {
+        for (int column = 0; column < ZONE_COLUMNS; column++) {
+            int32_t flags = world.tileFlags[column + row * ZONE_COLUMNS];
+            int x = column * TILE_SIZE;
+            int y = 480 - (row + 1) * TILE_SIZE;
+            if (flags & TILE_WALL) {
+                fillRectOpaque(x, y, TILE_SIZE, TILE_SIZE, rgba(150, 150, 160, 255));
+            } else if (flags & TILE_CHECKPOINT_ACTIVE) {
+                fillRectOpaque(x + 8, y + 4, 24, 36, rgba(80, 230, 110, 255));
+            } else if (flags & TILE_CHECKPOINT) {
+                fillRectOpaque(x + 8, y + 4, 24, 36, rgba(40, 130, 70, 255));
+            } else if (flags & TILE_SPIKE) {
+                fillRectOpaque(x + 4, y + 4, 32, 32, rgba(210, 40, 40, 255));
+            }
+            if ((flags & TILE_STAR) && !assets.stars[0]) {
+                fillRectOpaque(x + 12, y + 12, 16, 16, rgba(250, 220, 40, 255));
+            }
+        }
+    }
+    drawRoom();  // with no sheet this leaves only the star pictures
+}
+
+// Box-filters the 640 x 480 zone picture into its w x h place on the map.
+void shrinkInto(const SDL_Surface* zone, SDL_Surface* map, int left, int top, int w, int h) {
+    for (int oy = 0; oy < h; oy++) {
+        int y0 = int(int64_t(oy) * zone->h / h);
+        int y1 = std::max(y0 + 1, int(int64_t(oy + 1) * zone->h / h));
+        Uint32* out = reinterpret_cast<Uint32*>(static_cast<Uint8*>(map->pixels) + size_t(top + oy) * map->pitch) + left;
+        for (int ox = 0; ox < w; ox++) {
+            int x0 = int(int64_t(ox) * zone->w / w);
+            int x1 = std::max(x0 + 1, int(int64_t(ox + 1) * zone->w / w));
+            uint64_t r = 0, g = 0, b = 0, n = 0;
+            for (int y = y0; y < y1; y++) {
+                const Uint32* in = reinterpret_cast<const Uint32*>(static_cast<const Uint8*>(zone->pixels) + size_t(y) * zone->pitch);
+                for (int x = x0; x < x1; x++) {
+                    r += (in[x] >> 16) & 255;
+                    g += (in[x] >> 8) & 255;
+                    b += in[x] & 255;
+                    n++;
+                }
+            }
+            out[ox] = 0xFF000000u | Uint32(r / n) << 16 | Uint32(g / n) << 8 | Uint32(b / n);
+        }
+    }
+}
+
+struct Video {
+    SDL_Texture* target = nullptr;
+    SDL_Surface* zone = nullptr;
+    SDL_Surface* map = nullptr;
+    ~Video() {
+        freeAssets();
+        if (map) SDL_FreeSurface(map);
+        if (zone) SDL_FreeSurface(zone);
+        if (target) SDL_DestroyTexture(target);
+        if (screen.renderer) SDL_DestroyRenderer(screen.renderer);
+        if (screen.window) SDL_DestroyWindow(screen.window);
+        screen.renderer = nullptr;
+        screen.window = nullptr;
+        IMG_Quit();
+        SDL_Quit();
+    }
+};
+
+}  // namespace
+
+int commandMap(int argc, char** argv) {
+    if (argc != 2 && argc != 4) return usage();
+    double scale = 0.25;
+    if (argc == 4) {
+        if (std::strcmp(argv[2], "--scale") != 0) return usage();
+        char* end = nullptr;
+        scale = std::strtod(argv[3], &end);
+        if (end == argv[3] || *end != '\0' || !(scale > 0.0) || scale > 4.0) {
+            std::fprintf(stderr, "kestravel-world: the scale must be a number above 0 and at most 4\n");
+            return 2;
+        }
+    }
+    const char* file = argv[0];
+    if (!canOpen(file)) {
+        std::fprintf(stderr, "kestravel-world: cannot open %s\n", file);
+        return 2;
+    }
+    resetWorldState();
+    resetGameState();
+    loadWorldLinesFrom(file);
+
+    std::set<std::pair<int32_t, int32_t>> zones;
+    for (const std::string& line : world.lines) {
+        int32_t x, y;
+        if (zoneHeader(line, x, y)) zones.insert({x, y});
+    }
+    if (zones.empty()) {
+        std::fprintf(stderr, "kestravel-world: %s holds no zones\n", file);
+        return 2;
+    }
+    resetToStart();  // the start block's checkpoint zone sets every zone's distance
+
+    int64_t minX = INT64_MAX, maxX = INT64_MIN, minY = INT64_MAX, maxY = INT64_MIN;
+    for (const auto& [x, y] : zones) {
+        minX = std::min<int64_t>(minX, x);
+        maxX = std::max<int64_t>(maxX, x);
+        minY = std::min<int64_t>(minY, y);
+        maxY = std::max<int64_t>(maxY, y);
+    }
+    int64_t zoneWidth = std::max<int64_t>(1, std::llround(640.0 * scale));
+    int64_t zoneHeight = std::max<int64_t>(1, std::llround(480.0 * scale));
+    int64_t mapWidth = (maxX - minX + 1) * zoneWidth;
+    int64_t mapHeight = (maxY - minY + 1) * zoneHeight;
+    if (mapWidth > MAP_MAX_SIDE || mapHeight > MAP_MAX_SIDE || mapWidth * mapHeight > MAP_MAX_PIXELS) {
+        std::fprintf(stderr, "kestravel-world: a map of %lld x %lld pixels is too large; use a smaller --scale\n",
+                     (long long)mapWidth, (long long)mapHeight);
+        return 1;
+    }
+    std::error_code error;
+    std::filesystem::path out = std::filesystem::absolute(argv[1], error);
+    if (error) out = argv[1];
+
+    setVideoDriverIfUnset();
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+        std::fprintf(stderr, "kestravel-world: no video: %s\n", SDL_GetError());
+        return 1;
+    }
+    IMG_Init(IMG_INIT_PNG);
+    Video video;
+    screen.window = SDL_CreateWindow("kestravel-world map", 0, 0, 640, 480, SDL_WINDOW_HIDDEN);
+    if (screen.window) screen.renderer = SDL_CreateRenderer(screen.window, -1, SDL_RENDERER_SOFTWARE | SDL_RENDERER_TARGETTEXTURE);
+    if (screen.renderer) {
+        video.target = SDL_CreateTexture(screen.renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET, 640, 480);
+    }
+    video.zone = SDL_CreateRGBSurfaceWithFormat(0, 640, 480, 32, SDL_PIXELFORMAT_ARGB8888);
+    video.map = SDL_CreateRGBSurfaceWithFormat(0, int(mapWidth), int(mapHeight), 32, SDL_PIXELFORMAT_ARGB8888);
+    if (!video.target || !video.zone || !video.map || SDL_SetRenderTarget(screen.renderer, video.target) != 0) {
+        std::fprintf(stderr, "kestravel-world: cannot draw offscreen: %s\n", SDL_GetError());
+        return 1;
+    }
+    screen.logicalWidth = 640;
+    screen.logicalHeight = 480;
+    screen.windowed = 1;
+    SDL_SetRenderDrawBlendMode(screen.renderer, SDL_BLENDMODE_BLEND);
+    SDL_FillRect(video.map, nullptr, SDL_MapRGB(video.map->format, 12, 12, 16));
+    loadPictures();
+
+    for (const auto& [x, y] : zones) {
+        if (!loadZone(x, y)) continue;
+        clearScreen(0);
+        if (assets.sheets[world.zoneDistance]) {
+            drawRoom();
+        } else {
+            drawPlainRoom();
+        }
+        if (SDL_RenderReadPixels(screen.renderer, nullptr, SDL_PIXELFORMAT_ARGB8888, video.zone->pixels, video.zone->pitch) != 0) {
+            std::fprintf(stderr, "kestravel-world: cannot read the picture back: %s\n", SDL_GetError());
+            return 1;
+        }
+        shrinkInto(video.zone, video.map, int((x - minX) * zoneWidth), int((maxY - y) * zoneHeight), int(zoneWidth),
+                   int(zoneHeight));
+    }
+    if (IMG_SavePNG(video.map, out.string().c_str()) != 0) {
+        std::fprintf(stderr, "kestravel-world: cannot write %s: %s\n", out.string().c_str(), SDL_GetError());
+        return 1;
+    }
+    std::printf("%s: %zu zones, %lld x %lld pixels\n", argv[1], zones.size(), (long long)mapWidth, (long long)mapHeight);
+    return 0;
+}
