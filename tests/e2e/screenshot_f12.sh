@@ -50,6 +50,11 @@ for _ in $(seq 100); do
 done
 [ -n "$window" ] || fail "no game window"
 
+# The window carries the game's icon.
+if command -v xprop >/dev/null; then
+    xprop -id "$window" _NET_WM_ICON | head -c 200 | grep -q '= 256, 256,' || fail "the window has no 256x256 icon"
+fi
+
 # Past the intro, so the room is on screen.
 sleep 4
 xdotool windowfocus --sync "$window" 2>/dev/null || xdotool windowfocus "$window"
