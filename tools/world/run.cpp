@@ -20,9 +20,11 @@
 
 namespace {
 
+const char SCRIPT_LETTERS[] = "LRJUDPCBM";
+
 struct ScriptStep {
     long frames;
-    uint8_t keys[REPLAY_KEYS];
+    uint16_t keys;  // bit i: SCRIPT_LETTERS[i] held
 };
 
 // Letters in either case.
@@ -70,16 +72,16 @@ bool parseLine(const std::string& line, int number, ScriptStep& step) {
         return false;
     }
     step.frames = count;
-    std::memset(step.keys, 0, sizeof step.keys);
+    step.keys = 0;
     if (keys == "-") return true;
     for (char letter : keys) {
-        int code = scancodeForLetter(letter);
-        if (code < 0) {
+        const char* found = std::strchr(SCRIPT_LETTERS, std::toupper(static_cast<unsigned char>(letter)));
+        if (letter == '\0' || !found) {
             std::fprintf(stderr, "kestravel-world run: line %d: unknown key '%c' (use L R J U D P C B M or -)\n",
                          number, letter);
             return false;
         }
-        step.keys[code] = 1;
+        step.keys |= static_cast<uint16_t>(1u << (found - SCRIPT_LETTERS));
     }
     return true;
 }
@@ -141,9 +143,13 @@ int commandRun(int argc, char** argv) {
     resetToStart();
 
     long frame = 0;
+    uint8_t keys[REPLAY_KEYS];
     for (const ScriptStep& step : steps) {
+        std::memset(keys, 0, sizeof keys);
+        for (int bit = 0; SCRIPT_LETTERS[bit]; ++bit)
+            if (step.keys & (1u << bit)) keys[scancodeForLetter(SCRIPT_LETTERS[bit])] = 1;
         for (long i = 0; i < step.frames; ++i) {
-            runHeadlessFrame(step.keys);
+            runHeadlessFrame(keys);
             ++frame;
             bool quit = shell.quitGame != 0;
             if (!lastOnly) printFields(frame);
