@@ -185,7 +185,7 @@ std::string openSansPath(const char* style) {
     return "/usr/share/fonts/truetype/open-sans/OpenSans-Regular.ttf";
 }
 
-bool renderText(const std::string& fontPath, int pixelSize, const std::string& text, TextMask& out) {
+bool renderText(const std::string& fontPath, int pixelSize, const std::string& text, TextMask& out, int tracking) {
     FT_Library lib;
     if (FT_Init_FreeType(&lib)) return false;
     FT_Face face;
@@ -229,7 +229,7 @@ bool renderText(const std::string& fontPath, int pixelSize, const std::string& t
             minY = std::min(minY, p.y);
             maxY = std::max(maxY, p.y + p.h);
         }
-        pen += g->advance.x;
+        pen += g->advance.x + tracking * 64;
         prev = gi;
         placed.push_back(std::move(p));
     }

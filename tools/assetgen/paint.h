@@ -60,7 +60,8 @@ struct TextMask {
     std::vector<float> alpha;
 };
 std::string openSansPath(const char* style);  // "Regular", "Bold", ...
-bool renderText(const std::string& fontPath, int pixelSize, const std::string& text, TextMask& out);
+// tracking: extra pixels after each letter.
+bool renderText(const std::string& fontPath, int pixelSize, const std::string& text, TextMask& out, int tracking = 0);
 // Draws a mask centred on (cx, cy) (the ink box, not the line box).
 void drawMaskCentred(Canvas& c, const TextMask& m, float cx, float cy, Rgba colour);
 

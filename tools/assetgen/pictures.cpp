@@ -297,8 +297,9 @@ const Pose CLOAK_POSES[8] = {
 
 Canvas cloakFrame(const Pose& p) {
     Canvas c(32, 32);
-    Rgba cloth = rgb8(232, 222, 200);
-    Rgba clothShade = rgb8(176, 160, 146);
+    Rgba cloth = rgb8(234, 224, 202);
+    Rgba clothShade = rgb8(172, 156, 144);
+    Rgba lining = rgb8(120, 84, 96);
     Rgba boot = rgb8(58, 46, 44);
     Rgba scarf = rgb8(222, 142, 52);
     Rgba hollow = rgb8(22, 20, 34);
@@ -315,25 +316,52 @@ Canvas cloakFrame(const Pose& p) {
     float backHemX = 16.0f - 8.0f * width - p.flare * 3.5f;
     float backHemY = hemY - p.billow * 5.0f - p.flare * 1.5f;
     float frontHemX = 16.0f + 7.0f * width + p.flare * 0.5f;
-    float frontHemY = hemY - p.billow * 2.5f;
-    Shape body = polygon({13.0f, headY + 3.5f, 20.5f, headY + 3.5f, frontHemX - 1.5f, (headY + frontHemY) * 0.5f + 2.0f,
-                          frontHemX, frontHemY, 16.5f, hemY + 0.8f - p.billow * 1.0f, backHemX + 3.0f,
-                          backHemY + 1.2f, backHemX, backHemY, 12.5f - p.flare * 1.5f,
-                          (headY + backHemY) * 0.5f + 1.0f});
+    float frontHemY = hemY - p.billow * 3.0f;
+    float midY = (headY + hemY) * 0.5f + 1.5f;
+    // The hem as a curve from the front corner to the back one, sagging in the middle.
+    const int HEM_STEPS = 8;
+    std::vector<float> hem;
+    for (int i = 0; i <= HEM_STEPS; ++i) {
+        float t = float(i) / HEM_STEPS;
+        float x = frontHemX + (backHemX - frontHemX) * t;
+        float y = frontHemY + (backHemY - frontHemY) * t + (1.2f + p.billow * 2.0f) * std::sin(t * PI);
+        hem.push_back(x);
+        hem.push_back(y);
+    }
+    std::vector<float> outlinePts = {13.0f, headY + 3.0f, 20.5f, headY + 3.0f, 22.0f + 0.3f * p.flare,
+                                     headY + 6.5f, frontHemX - 0.8f, midY + 2.0f};
+    outlinePts.insert(outlinePts.end(), hem.begin(), hem.end());
+    outlinePts.insert(outlinePts.end(), {backHemX + 1.5f - p.flare * 0.5f, midY + 1.0f, 11.5f - p.flare, headY + 6.0f});
+    Shape body = polygon(outlinePts);
+    auto hemAt = [&](float x) {
+        for (int i = 0; i < HEM_STEPS; ++i) {
+            float x0 = hem[2 * i], y0 = hem[2 * i + 1], x1 = hem[2 * i + 2], y1 = hem[2 * i + 3];
+            if ((x <= x0 && x >= x1) || (x >= x0 && x <= x1)) {
+                float t = std::abs(x1 - x0) > 1e-4f ? (x - x0) / (x1 - x0) : 0.0f;
+                return y0 + (y1 - y0) * t;
+            }
+        }
+        return 99.0f;
+    };
     // The hood, with its tip trailing behind.
     Shape hood = unite(circle(17.5f, headY, 6.2f),
                        polygon({12.0f, headY - 3.5f, 6.5f - p.flare * 2.0f, headY - 5.5f - p.billow * 1.5f,
                                 12.5f, headY + 1.5f}));
-    Shape armRaised = ellipse(21.0f + p.arm * 1.5f, headY + 9.0f - p.arm * 4.0f, 2.6f, 2.2f);
-    Shape figure = unite(unite(feet, body), unite(hood, armRaised));
+    // Sleeve from the shoulder to a gloved hand that lifts when rising.
+    float handX = 21.5f + p.arm * 3.0f, handY = headY + 12.5f - p.arm * 7.0f;
+    Shape sleeve = segment(18.5f, headY + 6.0f, handX - 0.8f, handY - 0.3f, 2.1f);
     fill(c, feet, boot);
     fillWith(c, body, [&](float x, float y) {
         float t = std::clamp((y - headY) / 20.0f, 0.0f, 1.0f);
-        Rgba col = mix(cloth, clothShade, 0.2f + 0.5f * t);
+        Rgba col = mix(cloth, clothShade, 0.15f + 0.5f * t);
         if (x < 15.0f) col = mix(col, clothShade, std::min(1.0f, (15.0f - x) / 8.0f) * 0.6f);
-        // A fold running down the cloak.
+        // Folds running down the cloak.
         float fold = std::abs(x - (17.0f + (y - headY) * 0.15f));
-        if (fold < 0.8f && y > headY + 6.0f) col = mix(col, clothShade, 0.6f);
+        if (fold < 0.8f && y > headY + 7.0f) col = mix(col, clothShade, 0.6f);
+        float fold2 = std::abs(x - (13.0f - (y - headY) * 0.25f * (1.0f + p.flare)));
+        if (fold2 < 0.7f && y > headY + 9.0f) col = mix(col, clothShade, 0.45f);
+        // The lining shows where the hem lifts.
+        if (y > hemAt(x) - 1.2f - p.billow * 2.2f) col = mix(col, lining, 0.35f + 0.5f * p.billow);
         return col;
     });
     fillWith(c, hood, [&](float x, float y) {
@@ -345,12 +373,12 @@ Canvas cloakFrame(const Pose& p) {
     c.blend(19, int(headY + 0.5f), eye);
     c.blend(21, int(headY + 0.5f), eye);
     // Scarf and its loose end.
-    fill(c, roundRect(13.0f, headY + 4.2f, 22.0f, headY + 6.4f, 1.0f), scarf);
-    fill(c, polygon({13.5f, headY + 4.5f, 8.5f - p.flare * 3.0f, headY + 6.0f - p.billow * 2.0f, 9.5f - p.flare * 2.5f,
-                     headY + 7.8f - p.billow * 1.5f, 14.0f, headY + 6.5f}),
+    fill(c, roundRect(13.0f, headY + 4.0f, 22.0f, headY + 6.2f, 1.0f), scarf);
+    fill(c, polygon({13.5f, headY + 4.3f, 8.5f - p.flare * 3.0f, headY + 5.8f - p.billow * 2.0f, 9.5f - p.flare * 2.5f,
+                     headY + 7.6f - p.billow * 1.5f, 14.0f, headY + 6.3f}),
          shade(scarf, 0.85f));
-    fill(c, armRaised, mix(cloth, clothShade, 0.15f));
-    (void)figure;
+    fill(c, sleeve, mix(cloth, clothShade, 0.3f));
+    fill(c, circle(handX, handY, 1.5f), boot);
     outline(c, rgb8(24, 20, 36));
     return c;
 }
@@ -552,19 +580,8 @@ Canvas studioLogo() {
         }
     fill(c, circle(56.0f, 36.0f, 3.5f), rgb8(255, 240, 200));
     // Wordmark with wide tracking.
-    const std::string word = "MORVELT";
-    std::vector<TextMask> letters(word.size());
-    float total = 0.0f;
-    const float tracking = 7.0f;
-    for (size_t i = 0; i < word.size(); ++i) {
-        renderText(openSansPath("Bold"), 56, std::string(1, word[i]), letters[i]);
-        total += letters[i].width + (i + 1 < word.size() ? tracking : 0.0f);
-    }
-    float x = 112.0f + (280.0f - total) * 0.5f;
-    for (size_t i = 0; i < word.size(); ++i) {
-        drawMaskCentred(c, letters[i], x + letters[i].width * 0.5f, 56.0f, ivory);
-        x += letters[i].width + tracking;
-    }
+    TextMask word;
+    if (renderText(openSansPath("Bold"), 50, "MORVELT", word, 5)) drawMaskCentred(c, word, 254.0f, 57.0f, ivory);
     fill(c, roundRect(116.0f, 86.0f, 388.0f, 88.0f, 1.0f), withAlpha(amber, 0.9f));
     TextMask sub;
     if (renderText(openSansPath("Semibold"), 14, "G  A  M  E  S", sub)) drawMaskCentred(c, sub, 252.0f, 101.0f, amber);
@@ -586,7 +603,20 @@ Canvas appIcon(const Canvas& cloak) {
     Canvas frame(32, 32);
     for (int y = 0; y < 32; ++y)
         for (int x = 0; x < 32; ++x) frame.set(x, y, cloak.get(x, y));
-    c.blit(scaleNearest(frame, 6), 32, 30);
+    // Centre the figure's own outline, not its 32 x 32 box.
+    int minX = 32, maxX = -1, minY = 32, maxY = -1;
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 32; ++x)
+            if (frame.get(x, y).a > 0.0f) {
+                minX = std::min(minX, x);
+                maxX = std::max(maxX, x);
+                minY = std::min(minY, y);
+                maxY = std::max(maxY, y);
+            }
+    if (maxX < 0) return c;
+    int f = 6;
+    int w = (maxX - minX + 1) * f, h = (maxY - minY + 1) * f;
+    c.blit(scaleNearest(frame, f), 128 - w / 2 - minX * f, 128 - h / 2 - minY * f);
     return c;
 }
 
