@@ -139,12 +139,37 @@ TEST_F(LoopTest, WindowCloseEndsTheLoopAfterThatFrame) {
     EXPECT_TRUE(runFrame());  // the request is consumed
 }
 
-TEST_F(LoopTest, QuitGameEndsTheLoopAndScreenshotRequestIsConsumed) {
+int pngFilesUnder(const fs::path& folder) {
+    int count = 0;
+    std::error_code error;
+    for (auto it = fs::recursive_directory_iterator(folder, error); !error && it != fs::recursive_directory_iterator();
+         it.increment(error))
+        if (it->path().extension() == ".png") ++count;
+    return count;
+}
+
+TEST_F(LoopTest, QuitGameEndsTheLoopAndScreenshotRequestIsTakenOnce) {
+    // Screenshots land in a private pictures folder, never in the user's.
+    fs::path home = fs::temp_directory_path() / ("kestravel_loop_" + std::to_string(::getpid()));
+    fs::create_directories(home / "Pictures");
+    fs::create_directories(home / "config");
+    std::ofstream(home / "config" / "user-dirs.dirs") << "XDG_PICTURES_DIR=\"" << (home / "Pictures").string() << "\"\n";
+    setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
+    std::string start = currentDirectory();
+    ASSERT_TRUE(changeDirectory(home.string()));
+
     shell.screenshotRequested = 1;
     EXPECT_TRUE(runFrame());
     EXPECT_EQ(shell.screenshotRequested, 0);
+    EXPECT_EQ(pngFilesUnder(home), 1);
+    EXPECT_TRUE(runFrame());
+    EXPECT_EQ(pngFilesUnder(home), 1);
     shell.quitGame = 1;
     EXPECT_FALSE(runFrame());
+
+    changeDirectory(start);
+    unsetenv("XDG_CONFIG_HOME");
+    fs::remove_all(home);
 }
 
 // Platform layer
