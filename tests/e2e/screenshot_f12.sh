@@ -52,7 +52,7 @@ done
 
 # The window carries the game's icon.
 if command -v xprop >/dev/null; then
-    xprop -id "$window" _NET_WM_ICON | head -c 200 | grep -q '= 256, 256,' || fail "the window has no 256x256 icon"
+    xprop -id "$window" _NET_WM_ICON | head -c 200 | grep -q 'Icon (128 x 128)' || fail "the window has no icon"
 fi
 
 # Past the intro, so the room is on screen.
