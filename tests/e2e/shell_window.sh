@@ -20,6 +20,7 @@ cleanup() {
 trap cleanup EXIT
 fail() {
     echo "FAIL: $*"
+    [ -n "$(window_titled "Kestravel - Error")" ] && echo "(the game shows an error box: its start-up failed)"
     [ -s "$TMP/err" ] && cat "$TMP/err"
     exit 1
 }
@@ -39,7 +40,7 @@ size=$(window_size "$window")
 xdotool windowfocus "$window"
 sleep 0.5
 press_keys equal
-for i in $(seq 1 50); do
+for i in $(seq 1 100); do
     size=$(window_size "$window")
     [ "$size" = "704x528" ] && break
     sleep 0.1
