@@ -129,6 +129,26 @@ if len(colours) < 16 or share < 0.2:
     sys.exit("looks like a black frame, not the room")
 PY
 
+# Desktop fullscreen on the 1280x1024 screen: the 4:3 game area is 1280x960, and the shot is
+# cut to it.
+xdotool keydown ctrl keydown f
+sleep 0.2
+xdotool keyup f keyup ctrl
+sleep 1
+xdotool keydown F12
+sleep 0.2
+xdotool keyup F12
+second=""
+for _ in $(seq 100); do
+    second=$(find "$pictures" -name 'Kestravel_*.png' ! -name "$(basename "$shot")" | head -n1)
+    [ -n "$second" ] && break
+    sleep 0.1
+done
+[ -n "$second" ] || fail "no fullscreen screenshot"
+sleep 0.5
+size=$(python3 -c 'import struct,sys; print("%dx%d" % struct.unpack(">II", open(sys.argv[1],"rb").read()[16:24]))' "$second")
+[ "$size" = 1280x960 ] || fail "fullscreen screenshot is $size, not 1280x960"
+
 xdotool keydown ctrl keydown w
 sleep 0.2
 xdotool keyup w keyup ctrl
