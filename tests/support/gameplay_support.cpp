@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -30,15 +31,32 @@ std::string startText(int32_t zoneX, int32_t zoneY, int32_t checkX, int32_t chec
            "\n" + std::to_string(row) + "\n\n";
 }
 
+namespace {
+
+std::string tempFolder;
+
+void removeTempFolder() {
+    std::error_code ignored;
+    if (!tempFolder.empty()) std::filesystem::remove_all(tempFolder, ignored);
+}
+
+}  // namespace
+
+// One folder per test process, removed when it exits; later files of the same name replace earlier ones.
 std::string writeTempFile(const std::string& name, const std::string& text) {
-    const char* base = std::getenv("TMPDIR");
-    std::string pattern = std::string(base && *base ? base : "/tmp") + "/kestravel-gameplay-XXXXXX";
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    if (!mkdtemp(buffer.data())) return "";
-    std::string path = std::string(buffer.data()) + "/" + name;
-    std::ofstream out(path, std::ios::binary);
+    if (tempFolder.empty()) {
+        const char* base = std::getenv("TMPDIR");
+        std::string pattern = std::string(base && *base ? base : "/tmp") + "/kestravel-gameplay-XXXXXX";
+        std::vector<char> buffer(pattern.begin(), pattern.end());
+        buffer.push_back('\0');
+        if (!mkdtemp(buffer.data())) return "";
+        tempFolder = buffer.data();
+        std::atexit(removeTempFolder);
+    }
+    std::string path = tempFolder + "/" + name;
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << text;
+    out.close();
     return out ? path : "";
 }
 

@@ -12,7 +12,7 @@ std::string zoneText(int32_t x, int32_t y, const std::vector<std::string>& rowsB
                      const std::vector<std::string>& dirLines = {});
 std::string startText(int32_t zoneX, int32_t zoneY, int32_t checkX, int32_t checkY, int32_t column,
                       int32_t row);
-// A file in a fresh temp folder holding the text; its path.
+// A file holding the text in this process's temp folder; its path.
 std::string writeTempFile(const std::string& name, const std::string& text);
 // Program-start state, the text as the world file, resetToStart, and the intro over.
 bool playWorld(const std::string& text);
