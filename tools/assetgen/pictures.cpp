@@ -142,9 +142,9 @@ Canvas backgroundTile(int d) {
             float fx = x + 0.5f, fy = y + 0.5f;
             float t = fy / 40.0f;
             Rgba col = mix(skyTop, skyLow, t);
-            // A soft moon-like glow high up on the right.
-            float gd = std::hypot(fx - 29.0f, (fy - 9.0f) * 1.3f);
-            col = mix(col, mix(base, rgb8(255, 255, 255), 0.3f), 0.32f * std::exp(-gd * gd / 18.0f));
+            // A faint glow high up on the right, soft enough that its blocks do not show.
+            float gd = std::hypot(fx - 29.0f, (fy - 9.0f) * 1.33f);
+            col = mix(col, mix(base, rgb8(255, 255, 255), 0.3f), 0.2f * std::exp(-gd * gd / 30.0f));
             // Thin haze bands drifting across the sky.
             float haze = valueNoise(fx * 0.5f, fy * 2.5f, 6.0f, seed + 9);
             col = mix(col, skyLow, 0.18f * haze * (1.0f - t));
