@@ -13,9 +13,13 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
+#include "gameplay/state.h"
 #include "render/font.h"
 #include "render/sprite.h"
 #include "tests/support/render_support.h"
+#include "world/assets.h"
 
 namespace {
 
@@ -339,6 +343,35 @@ TEST(CommittedFont, ReadsBackAsTheFullPrintableSet) {
         }
     EXPECT_TRUE(sawInk);
     freeFont(font);
+}
+
+// The whole set through the game's own start-up loader, from the repository's folder.
+TEST(CommittedAssets, GameLoaderFillsEverySlotWithItsGrid) {
+    ASSERT_TRUE(rendertest::openRenderer());
+    char previous[4096];
+    ASSERT_NE(getcwd(previous, sizeof previous), nullptr);
+    ASSERT_EQ(chdir(KESTRAVEL_SOURCE_DIR), 0);
+    loadAssets();
+    EXPECT_EQ(chdir(previous), 0);
+    for (int d = 0; d < 10; ++d) {
+        ASSERT_NE(assets.sheets[d], nullptr) << "sheet " << d;
+        EXPECT_EQ(assets.sheets[d]->frameCount, 12) << "sheet " << d;
+    }
+    ASSERT_NE(assets.splashLogo, nullptr);
+    for (Sprite* star : assets.stars) {
+        ASSERT_NE(star, nullptr);
+        EXPECT_EQ(spriteDrawHeight(star), 32);
+    }
+    EXPECT_FLOAT_EQ(assets.starScale, 0.5f);
+    ASSERT_NE(player.sprite, nullptr);
+    EXPECT_EQ(player.sprite->frameCount, 8);
+    ASSERT_NE(assets.narrowKeys, nullptr);
+    EXPECT_EQ(assets.narrowKeys->frameCount, 11);
+    ASSERT_NE(assets.wideKeys, nullptr);
+    EXPECT_EQ(assets.wideKeys->frameCount, 6);
+    ASSERT_NE(assets.font, nullptr);
+    EXPECT_GE(assets.font->glyphs.size(), 95u);
+    freeAssets();
 }
 
 std::vector<std::string> mappingLines() {
