@@ -1,19 +1,35 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
+#include <new>
 
 #include "gameplay/flow.h"
 #include "gameplay/movement.h"
 #include "gameplay/sound.h"
 #include "gameplay/state.h"
+#include "render/font.h"
 #include "render/frame.h"
 #include "render/sprite.h"
 #include "shell/platform.h"
+#include "shell/shell.h"
 #include "tests/support/render_support.h"
 #include "world/assets.h"
 #include "world/world.h"
 
 using namespace rendertest;
+
+// Counts the game's own heap allocations while a frame is drawn.
+static bool countingAllocations = false;
+static int allocations = 0;
+
+void* operator new(std::size_t size) {
+    if (countingAllocations) allocations++;
+    if (void* memory = std::malloc(size ? size : 1)) return memory;
+    throw std::bad_alloc();
+}
+void operator delete(void* memory) noexcept { std::free(memory); }
+void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
 
 namespace {
 
@@ -277,6 +293,41 @@ TEST_F(FrameTest, SplashPhaseDrawsOnlyTheLogoThenBlack) {
     sound.musicStartState = 2;
     drawFrame();
     EXPECT_EQ(sound.musicStartState, 2);
+}
+
+TEST_F(FrameTest, DrawingAllocatesNothing) {
+    std::vector<TestGlyph> glyphs;
+    for (int c = ' '; c <= 'Z'; c++) glyphs.push_back({c, 6});
+    ASSERT_TRUE(writeFontImage(dir + "/font.png", 1, 30, glyphs));
+    assets.font = loadFont(dir + "/font.png");
+    ASSERT_NE(assets.font, nullptr);
+    for (int i = 0; i < ZONE_TILES; i++) {
+        world.tileFlags[i] = (i % 3 == 0 ? TILE_WALL : i % 3 == 1 ? TILE_SPIKE : TILE_EMPTY) | TILE_STAR;
+    }
+    world.zoneDistance = 2;
+    world.collectedStarCount = 10;
+    game.gameComplete = 1;
+    game.timeFrames = 223380;
+    game.fadeTimer = 40;
+    game.titleFrames = 100;
+    movement.idleFrames = 100;
+    shell.showFps = 1;
+    shell.fpsEstimate = 59.98f;
+    allocations = 0;
+    countingAllocations = true;
+    int* probe = new int(1);  // the counter itself works
+    countingAllocations = false;
+    delete probe;
+    ASSERT_EQ(allocations, 1);
+    allocations = 0;
+    for (int page : {-1, MENU_MAIN, MENU_CONTROLS, MENU_ABOUT}) {
+        flow.paused = page >= 0;
+        flow.menuPage = page >= 0 ? page : MENU_MAIN;
+        countingAllocations = true;
+        drawFrame();
+        countingAllocations = false;
+        EXPECT_EQ(allocations, 0) << "page " << page;
+    }
 }
 
 TEST_F(FrameTest, NothingMissingStopsTheFrame) {
