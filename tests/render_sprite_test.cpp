@@ -229,6 +229,38 @@ TEST_F(SpriteTest, FullscreenClearKeepsTheTargetBlackForBlack) {
     EXPECT_TRUE(near(readPixel(320, 240), 0, 90, 0));
 }
 
+TEST_F(SpriteTest, FullscreenBarsStayBlack) {
+    // A wider output letterboxes the 640 x 480 picture with bars left and right.
+    SDL_SetWindowSize(screen.window, 800, 480);
+    SDL_PumpEvents();
+    SDL_RenderSetLogicalSize(screen.renderer, 640, 480);
+    struct Case {
+        int windowed;
+        bool barsBlack;
+    };
+    for (Case c : {Case{0, true}, Case{1, false}}) {
+        screen.windowed = c.windowed;
+        clearScreen(rgba(0, 90, 0, 255));
+        // Read the whole output, bars included.
+        SDL_RenderSetLogicalSize(screen.renderer, 0, 0);
+        SDL_RenderSetViewport(screen.renderer, nullptr);
+        int w = 0, h = 0;
+        SDL_GetRendererOutputSize(screen.renderer, &w, &h);
+        ASSERT_EQ(w, 800);
+        if (c.barsBlack) {
+            EXPECT_TRUE(near(readPixel(10, 240), 0, 0, 0, 0));
+            EXPECT_TRUE(near(readPixel(790, 240), 0, 0, 0, 0));
+        } else {
+            EXPECT_TRUE(near(readPixel(10, 240), 0, 90, 0));
+        }
+        EXPECT_TRUE(near(readPixel(400, 240), 0, 90, 0));
+        SDL_RenderSetLogicalSize(screen.renderer, 640, 480);
+    }
+    SDL_SetWindowSize(screen.window, 640, 480);
+    SDL_PumpEvents();
+    SDL_RenderSetLogicalSize(screen.renderer, 640, 480);
+}
+
 TEST_F(SpriteTest, FreeAssetsEmptiesEverySlot) {
     for (Sprite*& sheet : assets.sheets) sheet = loadSprite(dir + "/sheet.png");
     for (Sprite*& star : assets.stars) star = loadSprite(dir + "/star.png");
