@@ -98,16 +98,16 @@ std::string readTextFile(const std::string& path) {
 
 int32_t splitString(const std::string& text, const std::string& separator, bool skipEmpty,
                     std::vector<std::string>& target) {
+    static const std::string lineFeed = "\n";
     std::string work;
     const std::string* source = &text;
-    std::string sep = separator;
-    if (sep.empty()) {
+    const std::string& sep = separator.empty() ? lineFeed : separator;
+    if (separator.empty()) {
         work = text;
         replaceAll(work, "\r\n", "\n");
         for (char& c : work)
             if (c == '\r') c = '\n';
         source = &work;
-        sep = "\n";
     }
     std::vector<std::string> lines;
     size_t pos = 0;
