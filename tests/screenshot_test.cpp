@@ -157,7 +157,12 @@ TEST_F(ScreenshotFile, FailuresAreQuiet) {
     if (IsSkipped()) return;
     EXPECT_FALSE(saveScreenshot(""));
     EXPECT_FALSE(saveScreenshot(folder / "missing/folder/shot.png"));
-    takeScreenshot();  // wherever it lands, it must not bring the game down
+    // No pictures folder: the shot lands in the working directory, kept inside the scratch folder.
+    EnvironmentOverride config("XDG_CONFIG_HOME", (folder / "config").c_str());
+    EnvironmentOverride home("HOME", folder.path().c_str());
+    ASSERT_TRUE(makeFolders(folder / "run"));
+    WorkingFolder inside(folder / "run");
+    takeScreenshot();  // it must not bring the game down
 }
 
 TEST_F(ScreenshotFile, TakeScreenshotUsesTheCurrentDirectoryWithoutPicturesFolder) {
