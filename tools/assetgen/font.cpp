@@ -1,4 +1,5 @@
 // The game's bitmap font: Open Sans glyphs in one strip, their table in the bottom row.
+// Semibold, because the game shrinks text with nearest-pixel sampling and thinner strokes break up.
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
@@ -86,7 +87,7 @@ bool rasterise(const std::string& fontPath, std::vector<GlyphImage>& out) {
 
 bool generateFont(const std::string& dataDir) {
     std::vector<GlyphImage> glyphs;
-    if (!rasterise(openSansPath("Regular"), glyphs)) return false;
+    if (!rasterise(openSansPath("Semibold"), glyphs)) return false;
     int n = int(glyphs.size());
     int width = 0;
     for (auto& g : glyphs) width += g.width + FONT_GAP;
