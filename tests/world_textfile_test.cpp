@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "gameplay/state.h"
 #include "tests/support/world_support.h"
 #include "world/textfile.h"
 #include "world/world.h"
@@ -120,5 +121,28 @@ TEST(WorldLines, LoadedFromFileWithMixedBreaks) {
     EXPECT_EQ(world.lines, (Lines{"zone:0,0", "w", "w", "", "start:"}));
     EXPECT_EQ(loadWorldLinesFrom(folder + "/missing.txt"), 0);
     EXPECT_TRUE(world.lines.empty());
+    removeTree(folder);
+}
+
+TEST(WorldLines, EveryEncodingBuildsTheSameZone) {
+    std::string text = "start:\r\n1\n0\r0\n0\r\n2\n3\n\nzone:1,0\r\n\n\n\n\n\n\n\n  ^\n\n\n\n$ww@\r\n\r\n";
+    std::string utf16("\xFF\xFE", 2);
+    for (char c : text) utf16 += std::string{c, '\0'};
+    std::string folder = makeTempFolder("kestravel-enc");
+    for (const std::string& bytes : {text, "\xEF\xBB\xBF" + text, utf16}) {
+        writeBytes(folder + "/w.txt", bytes);
+        useWorld({});
+        loadWorldLinesFrom(folder + "/w.txt");
+        player.width = player.height = 32.0f;
+        resetToStart();
+        EXPECT_EQ(world.currentZoneX, 1);
+        EXPECT_FLOAT_EQ(player.x, 84.0f);
+        EXPECT_FLOAT_EQ(player.y, 124.0f);
+        EXPECT_EQ(flagAt(0, 0), TILE_STAR);
+        EXPECT_EQ(flagAt(1, 0), TILE_WALL);
+        EXPECT_EQ(flagAt(3, 0), TILE_CHECKPOINT);
+        EXPECT_EQ(flagAt(2, 4), TILE_SPIKE);
+        EXPECT_EQ(dirAt(2, 4), DIR_NONE);
+    }
     removeTree(folder);
 }

@@ -208,3 +208,9 @@ TEST_F(WorldTool, CheckZoneRangeAndIsolation) {
     EXPECT_EQ(run("check " + write(cleanWorld(zoneBlock(-1, 0, {})))), 0);
     EXPECT_FALSE(has("borders zone -1,0")) << out;
 }
+
+TEST_F(WorldTool, ShippedWorldChecksClean) {
+    std::string path = std::string(KESTRAVEL_SOURCE_DIR) + "/data/game/world1.txt";
+    EXPECT_EQ(run("check " + path), 0) << out;
+    EXPECT_TRUE(has(": 0 errors, 0 warnings\n")) << out;
+}
