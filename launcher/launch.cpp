@@ -43,7 +43,8 @@ LaunchResult launchProgram(const std::string& path, bool quiet, const std::vecto
     if (pathExists(target)) {
         // The game runs inside its own folder, where it expects its data.
         started = target;
-        ok = startProgram(target, arguments, folderPart(here + target));
+        const bool absolute = isSeparator(target[0]) || (target.size() > 1 && target[1] == ':');
+        ok = startProgram(target, arguments, folderPart(absolute ? target : here + target));
     } else if (const std::string file = filePart(target); file != target && pathExists(file)) {
         // The launcher may sit inside the game's folder itself.
         started = file;

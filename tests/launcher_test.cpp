@@ -125,3 +125,12 @@ TEST_F(LauncherFolder, BoxTextNamesFileOrFolder) {
     EXPECT_NE(text.find("File not found:\nKestravel_Data/Missing\n"), std::string::npos) << text;
     EXPECT_NE(text.find("Could not start:\nKestravel_Data/Kestravel_Main\n"), std::string::npos) << text;
 }
+
+TEST_F(LauncherFolder, AnAbsoluteTargetRunsInItsFolder) {
+    ASSERT_TRUE(makeFolders(root / "other"));
+    WorkingFolder elsewhere(root / "other");
+    ASSERT_EQ(launchProgram(data() + "/Kestravel_Main", true, {"z"}), LAUNCH_STARTED);
+    const std::vector<std::string> seen = waitForRecord(record());
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(canonical(seen[0]), canonical(data()));
+}
