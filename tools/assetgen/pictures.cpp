@@ -193,23 +193,35 @@ Canvas checkpointTile(int d) {
     return c;
 }
 
-// Three spikes standing on a base plate, in the local "up" frame.
+// Three spikes standing on a riveted base plate, in the local "up" frame.
 void spikeTile(Canvas& c, int d, int dir) {
-    Rgba steel = mix(rgb8(214, 218, 226), sheetColour(d), 0.22f);
-    Rgba steelDark = mix(shade(steel, 0.55f), sheetColour(d), 0.15f);
+    Rgba steel = mix(rgb8(218, 222, 230), sheetColour(d), 0.22f);
+    Rgba steelDark = mix(shade(steel, 0.5f), sheetColour(d), 0.15f);
+    Rgba plate = mix(rgb8(70, 72, 82), sheetColour(d), 0.2f);
     Rgba dark = rgb8(18, 18, 26);
-    Shape spikes = roundRect(1.0f, 35.0f, 39.0f, 40.0f, 1.0f);
-    for (int i = 0; i < 3; ++i) {
+    Shape base = roundRect(1.0f, 34.5f, 39.0f, 40.0f, 1.0f);
+    auto blade = [](int i) {
         float x0 = 1.5f + 12.5f * i;
-        spikes = unite(spikes, polygon({x0, 37.0f, x0 + 6.25f, 7.0f, x0 + 12.5f, 37.0f}));
-    }
-    fill(c, turned(dir, grow(spikes, 1.0f)), dark);
-    fillWith(c, turned(dir, spikes), turnedColour(dir, [&](float u, float v) {
-        if (v > 35.0f) return mix(steelDark, dark, 0.3f);
+        return polygon({x0, 36.0f, x0 + 6.25f, 6.0f, x0 + 12.5f, 36.0f});
+    };
+    Shape blades = unite(unite(blade(0), blade(1)), blade(2));
+    fill(c, turned(dir, grow(unite(base, blades), 1.0f)), dark);
+    fillWith(c, turned(dir, blades), turnedColour(dir, [&](float u, float v) {
         float cell = std::fmod(u - 1.5f, 12.5f);
-        Rgba col = cell < 6.25f ? steel : steelDark;
-        return mix(col, rgb8(255, 255, 255), std::max(0.0f, (20.0f - v) / 20.0f) * 0.35f);
+        float along = std::clamp((36.0f - v) / 30.0f, 0.0f, 1.0f);  // 0 at the base, 1 at the tip
+        // Lit flank brightens toward the tip, with a thin glint beside the ridge.
+        Rgba col = cell < 6.25f ? mix(shade(steel, 0.85f), rgb8(255, 255, 255), 0.35f * along)
+                                : mix(steelDark, steel, 0.25f * along);
+        if (cell > 4.9f && cell < 6.25f) col = mix(col, rgb8(255, 255, 255), 0.4f);
+        return col;
     }));
+    fillWith(c, turned(dir, base), turnedColour(dir, [&](float, float v) {
+        return v < 35.8f ? shade(plate, 1.4f) : plate;
+    }));
+    for (int i = 0; i < 4; ++i) {
+        float rx = 5.0f + 10.0f * i;
+        fill(c, turned(dir, circle(rx, 37.5f, 1.0f)), shade(plate, 1.8f));
+    }
 }
 
 void spikeBall(Canvas& c, int d) {
