@@ -6,10 +6,15 @@
 // Relative to the current directory: the game inside its data folder.
 constexpr const char* LAUNCH_TARGET = "Kestravel_Data/Kestravel_Main";
 
+// LAUNCH_FAILED: found, but it would not run (a folder, no execute permission).
 enum LaunchResult { LAUNCH_STARTED, LAUNCH_NOT_FOUND, LAUNCH_FAILED };
 
+// Looks for path, then for its bare file name, in the current directory and starts it in its
+// own folder without waiting; unless quiet, a failure is shown in an "Error" box.
 LaunchResult launchProgram(const std::string& path, bool quiet, const std::vector<std::string>& arguments);
 // The arguments as one Windows command-line parameter string.
 std::string forwardedArguments(const std::vector<std::string>& arguments);
+// True once the program is running; arguments reach it one each, unchanged. An empty
+// working directory keeps the caller's.
 bool startProgram(const std::string& program, const std::vector<std::string>& arguments,
                   const std::string& workingDirectory);
