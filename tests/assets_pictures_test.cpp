@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "gameplay/state.h"
@@ -442,6 +443,31 @@ TEST(AssetGenerator, ReproducesTheCommittedFilesByteForByte) {
         std::string committed = fileBytes(DATA + name);
         EXPECT_NE(made, "<missing>") << name;
         EXPECT_TRUE(made == committed) << name << " differs from the committed file";
+    }
+    std::string cleanup = "rm -rf '" + out + "'";
+    EXPECT_EQ(std::system(cleanup.c_str()), 0);
+}
+
+TEST(AssetGenerator, ReportsAFolderItCannotWrite) {
+    std::string tool = std::string(KESTRAVEL_BIN_DIR) + "/kestravel-assetgen";
+    if (std::FILE* f = std::fopen(tool.c_str(), "rb"))
+        std::fclose(f);
+    else
+        GTEST_SKIP() << "kestravel-assetgen was not built";
+    std::string out = rendertest::makeTempDir();
+    ASSERT_FALSE(out.empty());
+    // Plain files where the generator wants its folders.
+    for (const char* name : {"graphics", "fonts", "game"}) {
+        std::FILE* f = std::fopen((out + "/" + name).c_str(), "wb");
+        ASSERT_NE(f, nullptr);
+        std::fclose(f);
+    }
+    for (const char* part : {"pictures", "font", "mappings"}) {
+        std::string command = "'" + tool + "' '" + out + "' " + part + " 2>/dev/null";
+        int status = std::system(command.c_str());
+        ASSERT_NE(status, -1);
+        EXPECT_TRUE(WIFEXITED(status)) << part << " crashed";
+        EXPECT_EQ(WEXITSTATUS(status), 1) << part;
     }
     std::string cleanup = "rm -rf '" + out + "'";
     EXPECT_EQ(std::system(cleanup.c_str()), 0);
