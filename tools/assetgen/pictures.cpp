@@ -163,33 +163,34 @@ Canvas checkpointTile(int d) {
     Canvas c(40, 40);
     Rgba metal = mix(rgb8(60, 62, 72), sheetColour(d), 0.25f);
     Rgba metalLight = mix(metal, rgb8(230, 230, 230), 0.35f);
-    Rgba flame = rgb8(255, 226, 140);
+    Rgba flame = rgb8(255, 214, 120);
     Rgba dark = rgb8(18, 18, 26);
     // Halo first, under everything.
     for (int y = 0; y < 40; ++y)
         for (int x = 0; x < 40; ++x) {
-            float dd = std::hypot(x + 0.5f - 20.0f, y + 0.5f - 15.0f);
-            float a = 0.42f * std::exp(-dd * dd / 70.0f);
-            c.blend(x, y, rgb8(255, 214, 120), a);
+            float dd = std::hypot(x + 0.5f - 20.0f, (y + 0.5f - 14.0f) * 0.9f);
+            c.blend(x, y, rgb8(255, 210, 120), 0.5f * std::exp(-dd * dd / 90.0f));
         }
-    Shape post = roundRect(18.5f, 22.0f, 21.5f, 38.0f, 1.0f);
-    Shape foot = roundRect(13.0f, 35.5f, 27.0f, 40.0f, 1.5f);
-    Shape cap = polygon({14.0f, 7.0f, 26.0f, 7.0f, 23.0f, 3.5f, 17.0f, 3.5f});
-    Shape ring = circle(20.0f, 2.5f, 1.6f);
-    Shape body = roundRect(14.5f, 7.0f, 25.5f, 22.0f, 2.0f);
-    Shape glass = roundRect(16.5f, 8.5f, 23.5f, 20.5f, 1.5f);
-    Shape all = unite(unite(unite(post, foot), unite(cap, ring)), body);
+    Shape post = roundRect(18.5f, 22.0f, 21.5f, 37.0f, 1.0f);
+    Shape foot = unite(roundRect(12.0f, 35.5f, 28.0f, 40.0f, 1.5f), roundRect(15.0f, 33.0f, 25.0f, 36.5f, 1.0f));
+    Shape cap = polygon({12.0f, 7.0f, 28.0f, 7.0f, 23.5f, 2.5f, 16.5f, 2.5f});
+    Shape ring = subtract(circle(20.0f, 1.8f, 1.8f), circle(20.0f, 1.8f, 0.7f));
+    Shape body = polygon({13.0f, 7.0f, 27.0f, 7.0f, 25.5f, 22.0f, 14.5f, 22.0f});
+    Shape glass = polygon({15.3f, 8.8f, 24.7f, 8.8f, 23.6f, 20.3f, 16.4f, 20.3f});
+    Shape sill = roundRect(13.5f, 21.0f, 26.5f, 23.5f, 1.0f);
+    Shape all = unite(unite(unite(post, foot), unite(cap, ring)), unite(body, sill));
     fill(c, grow(all, 1.0f), dark);
     fillWith(c, unite(post, foot), [&](float x, float) { return x < 20.0f ? metalLight : metal; });
     fill(c, unite(cap, ring), metalLight);
     fill(c, body, metal);
+    fill(c, sill, metalLight);
     fillWith(c, glass, [&](float x, float y) {
-        float dd = std::hypot(x - 20.0f, y - 15.0f);
-        return mix(rgb8(255, 255, 240), flame, std::min(1.0f, dd / 6.0f));
+        float dd = std::hypot(x - 20.0f, (y - 15.5f) * 0.8f);
+        return mix(rgb8(255, 255, 240), flame, std::min(1.0f, dd / 5.0f));
     });
-    // Frame bars across the glass.
-    fill(c, roundRect(19.5f, 8.5f, 20.5f, 20.5f, 0.0f), withAlpha(metal, 0.7f));
-    fill(c, ellipse(20.0f, 16.0f, 1.6f, 2.8f), rgb8(255, 255, 255));
+    // Frame bar across the glass and the flame in its middle.
+    fill(c, roundRect(19.5f, 8.8f, 20.5f, 20.3f, 0.0f), withAlpha(metal, 0.55f));
+    fill(c, polygon({20.0f, 11.0f, 22.0f, 16.5f, 20.0f, 18.5f, 18.0f, 16.5f}), rgb8(255, 255, 255));
     return c;
 }
 
