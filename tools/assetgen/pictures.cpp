@@ -169,7 +169,9 @@ Canvas checkpointTile(int d) {
     for (int y = 0; y < 40; ++y)
         for (int x = 0; x < 40; ++x) {
             float dd = std::hypot(x + 0.5f - 20.0f, (y + 0.5f - 14.0f) * 0.9f);
-            c.blend(x, y, rgb8(255, 210, 120), 0.5f * std::exp(-dd * dd / 90.0f));
+            // Cut off where it would only tint the whole cell.
+            float a = 0.5f * std::exp(-dd * dd / 90.0f) - 0.03f;
+            if (a > 0.0f) c.blend(x, y, rgb8(255, 210, 120), a);
         }
     Shape post = roundRect(18.5f, 22.0f, 21.5f, 37.0f, 1.0f);
     Shape foot = unite(roundRect(12.0f, 35.5f, 28.0f, 40.0f, 1.5f), roundRect(15.0f, 33.0f, 25.0f, 36.5f, 1.0f));
