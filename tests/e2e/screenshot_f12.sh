@@ -55,25 +55,7 @@ if command -v xprop >/dev/null; then
     xprop -id "$window" _NET_WM_ICON | head -c 200 | grep -q 'Icon (128 x 128)' || fail "the window has no icon"
 fi
 
-# Past the intro, so the room is on screen.
-sleep 4
-xdotool windowfocus --sync "$window" 2>/dev/null || xdotool windowfocus "$window"
-# Held for a few frames: a press and release inside one frame would never be seen.
-xdotool keydown F12
-sleep 0.2
-xdotool keyup F12
-
-shot=""
-for _ in $(seq 100); do
-    shot=$(find "$pictures" -name 'Kestravel_*.png' | head -n1)
-    [ -n "$shot" ] && break
-    sleep 0.1
-done
-[ -n "$shot" ] || fail "no screenshot in the pictures folder; run folder has: $(ls "$tmp/run")"
-basename "$shot" | grep -Eq '^Kestravel_[0-9]{8}-[0-9]{6}\.png$' || fail "odd name $(basename "$shot")"
-sleep 0.5
-
-python3 - "$shot" <<'PY' || fail "screenshot check failed"
+cat >"$tmp/check.py" <<'PY'
 import struct, sys, zlib
 
 data = open(sys.argv[1], "rb").read()
@@ -129,23 +111,43 @@ if len(colours) < 16 or share < 0.2:
     sys.exit("looks like a black frame, not the room")
 PY
 
+xdotool windowfocus --sync "$window" 2>/dev/null || xdotool windowfocus "$window"
+
+# Presses F12 and prints the path of the new file it wrote.
+shoot() {
+    local before after
+    before=$(find "$pictures" -name 'Kestravel_*.png' | wc -l)
+    # Held for a few frames: a press and release inside one frame would never be seen.
+    xdotool keydown F12
+    sleep 0.2
+    xdotool keyup F12
+    for _ in $(seq 100); do
+        after=$(find "$pictures" -name 'Kestravel_*.png' | wc -l)
+        [ "$after" -gt "$before" ] && break
+        sleep 0.1
+    done
+    [ "$after" -gt "$before" ] || return 1
+    sleep 0.3
+    ls -t "$pictures"/Kestravel_*.png | head -n1
+}
+
+# The intro fades in from black; on a busy machine it takes a while, so try again.
+shot=""
+for attempt in $(seq 8); do
+    sleep 1.5
+    shot=$(shoot) || fail "no screenshot in the pictures folder; run folder has: $(ls "$tmp/run")"
+    python3 "$tmp/check.py" "$shot" && break
+    [ "$attempt" -eq 8 ] && fail "screenshot check failed"
+done
+basename "$shot" | grep -Eq '^Kestravel_[0-9]{8}-[0-9]{6}(-[0-9]+)?\.png$' || fail "odd name $(basename "$shot")"
+
 # Desktop fullscreen on the 1280x1024 screen: the 4:3 game area is 1280x960, and the shot is
 # cut to it.
 xdotool keydown ctrl keydown f
 sleep 0.2
 xdotool keyup f keyup ctrl
 sleep 1
-xdotool keydown F12
-sleep 0.2
-xdotool keyup F12
-second=""
-for _ in $(seq 100); do
-    second=$(find "$pictures" -name 'Kestravel_*.png' ! -name "$(basename "$shot")" | head -n1)
-    [ -n "$second" ] && break
-    sleep 0.1
-done
-[ -n "$second" ] || fail "no fullscreen screenshot"
-sleep 0.5
+second=$(shoot) || fail "no fullscreen screenshot"
 size=$(python3 -c 'import struct,sys; print("%dx%d" % struct.unpack(">II", open(sys.argv[1],"rb").read()[16:24]))' "$second")
 [ "$size" = 1280x960 ] || fail "fullscreen screenshot is $size, not 1280x960"
 
