@@ -9,6 +9,7 @@
 
 #include "gameplay/sound.h"
 #include "shell/display.h"
+#include "shell/input.h"
 #include "tests/support/sound_support.h"
 
 namespace {
@@ -172,6 +173,46 @@ TEST(SoundToggle, CyclesOncePerPressAndNeverWhileHeld) {
     updateSoundToggle();
     EXPECT_EQ(sound.soundMode, 1);
     screen.keyState = nullptr;
+    resetSoundState();
+}
+
+TEST(SoundToggle, ControllerYCyclesLikeM) {
+    setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER), 0);
+    int index = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, 6, 15, 1);
+    ASSERT_GE(index, 0);
+    SDL_GameController* pad = SDL_GameControllerOpen(index);
+    ASSERT_NE(pad, nullptr);
+    SDL_Joystick* stick = SDL_GameControllerGetJoystick(pad);
+    uint8_t keys[512] = {};
+    screen.keyState = keys;
+    input.controller = pad;
+    resetSoundState();
+    auto hold = [&](bool down) {
+        SDL_JoystickSetVirtualButton(stick, SDL_CONTROLLER_BUTTON_Y, down ? 1 : 0);
+        SDL_GameControllerUpdate();
+        updateSoundToggle();
+    };
+    hold(true);
+    hold(true);
+    EXPECT_EQ(sound.soundMode, 1);
+    hold(false);
+    hold(true);
+    EXPECT_EQ(sound.soundMode, 2);
+    // M and Y together are one held input.
+    keys[SDL_SCANCODE_M] = 1;
+    hold(false);
+    EXPECT_EQ(sound.soundMode, 2);
+    keys[SDL_SCANCODE_M] = 0;
+    hold(false);
+    hold(true);
+    EXPECT_EQ(sound.soundMode, 0);
+
+    input.controller = nullptr;
+    screen.keyState = nullptr;
+    SDL_GameControllerClose(pad);
+    SDL_JoystickDetachVirtual(index);
+    SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
     resetSoundState();
 }
 
