@@ -1,3 +1,169 @@
+// kestravel-world route FILE [--plan PLAN]: finds a key script that takes all the stars.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "gameplay/replay.h"
 #include "tools/world/commands.h"
-// stub: to be implemented
-int commandRoute(int, char**) { return 2; }
+#include "tools/world/search.h"
+#include "world/world.h"
+
+namespace {
+
+int usage() {
+    std::fprintf(stderr, "usage: kestravel-world route FILE [--plan PLAN] [--from SCRIPT] [--max-nodes N] [--weight W]\n");
+    return 2;
+}
+
+void startGame(const char* path) {
+    resetWorldState();
+    resetGameState();
+    resetSoundState();
+    startHeadlessGame();
+    loadWorldLinesFrom(path);
+    resetToStart();
+}
+
+bool readPlan(const char* path, std::vector<RouteGoal>& goals) {
+    std::ifstream in(path);
+    if (!in) {
+        std::fprintf(stderr, "kestravel-world route: cannot open %s\n", path);
+        return false;
+    }
+    std::string line;
+    int number = 0;
+    while (std::getline(in, line)) {
+        ++number;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        size_t first = line.find_first_not_of(" \t");
+        if (first == std::string::npos || line[first] == '#') continue;
+        RouteGoal goal;
+        if (!parseGoal(line, goal)) {
+            std::fprintf(stderr, "kestravel-world route: %s:%d: expected star, checkpoint, zone or any\n", path,
+                         number);
+            return false;
+        }
+        goals.push_back(goal);
+    }
+    return true;
+}
+
+// A script this command printed: "COUNT KEYS" lines of L, R and J, "#" comments.
+bool readScript(const char* path, std::vector<RouteStep>& steps) {
+    std::ifstream in(path);
+    if (!in) {
+        std::fprintf(stderr, "kestravel-world route: cannot open %s\n", path);
+        return false;
+    }
+    std::string line;
+    int number = 0;
+    while (std::getline(in, line)) {
+        ++number;
+        size_t first = line.find_first_not_of(" \t\r");
+        if (first == std::string::npos || line[first] == '#') continue;
+        long frames = 0;
+        char keys[16] = {};
+        if (std::sscanf(line.c_str(), "%ld %15s", &frames, keys) != 2 || frames <= 0 || frames > 100000000L) {
+            std::fprintf(stderr, "kestravel-world route: %s:%d: expected COUNT KEYS\n", path, number);
+            return false;
+        }
+        uint8_t mask = 0;
+        for (const char* k = keys; *k; ++k) {
+            if (*k == 'L') mask |= ROUTE_LEFT;
+            else if (*k == 'R') mask |= ROUTE_RIGHT;
+            else if (*k == 'J') mask |= ROUTE_JUMP;
+            else if (*k != '-') {
+                std::fprintf(stderr, "kestravel-world route: %s:%d: only L, R, J and - are kept\n", path, number);
+                return false;
+            }
+        }
+        steps.push_back({mask, static_cast<int32_t>(frames)});
+    }
+    return true;
+}
+
+}  // namespace
+
+int commandRoute(int argc, char** argv) {
+    if (argc < 1) return usage();
+    const char* path = argv[0];
+    const char* planPath = nullptr;
+    const char* fromPath = nullptr;
+    SearchOptions options;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--plan") == 0 && i + 1 < argc) {
+            planPath = argv[++i];
+        } else if (std::strcmp(argv[i], "--from") == 0 && i + 1 < argc) {
+            fromPath = argv[++i];
+        } else if (std::strcmp(argv[i], "--max-nodes") == 0 && i + 1 < argc) {
+            options.maxNodes = std::atol(argv[++i]);
+            if (options.maxNodes < 1) return usage();
+        } else if (std::strcmp(argv[i], "--weight") == 0 && i + 1 < argc) {
+            options.weight = std::atof(argv[++i]);
+            if (!(options.weight >= 0.0)) return usage();
+        } else {
+            return usage();
+        }
+    }
+    std::FILE* probe = std::fopen(path, "rb");
+    if (!probe) {
+        std::fprintf(stderr, "kestravel-world route: cannot open %s\n", path);
+        return 2;
+    }
+    std::fclose(probe);
+
+    std::vector<RouteGoal> goals;
+    if (planPath && !readPlan(planPath, goals)) return 2;
+
+    startGame(path);
+    std::vector<RouteStar> stars = findStars();
+    if (stars.empty()) {
+        std::fprintf(stderr, "kestravel-world route: %s has no stars\n", path);
+        return 1;
+    }
+    // Without a plan, or after it, the nearest star next until the game is complete.
+    size_t wanted = std::min<size_t>(stars.size(), WORLD_STAR_SLOTS);
+
+    std::vector<RouteStep> script;
+    long total = 0;
+    if (fromPath) {
+        if (!readScript(fromPath, script)) return 2;
+        for (const RouteStep& step : script) {
+            for (int32_t f = 0; f < step.frames; ++f) stepGame(step.keys);
+            total += step.frames;
+            std::printf("%d %s\n", step.frames, keyLetters(step.keys).c_str());
+        }
+    }
+    size_t next = 0;
+    while (!game.gameComplete && static_cast<size_t>(world.collectedStarCount) < wanted) {
+        RouteGoal goal;
+        goal.text = "any";
+        if (next < goals.size()) goal = goals[next++];
+        StageResult stage = searchStage(goal, stars, options);
+        if (!stage.found) {
+            std::fprintf(stderr, "kestravel-world route: no way found to \"%s\" after %ld frames (%ld states)\n",
+                         goal.text.c_str(), total, stage.nodes);
+            return 1;
+        }
+        total += stage.frames;
+        std::fprintf(stderr, "%-24s %6ld frames, %8ld states, zone %d,%d, stars %d\n", goal.text.c_str(),
+                     stage.frames, stage.nodes, world.currentZoneX, world.currentZoneY, world.collectedStarCount);
+        std::printf("# %s: zone %d,%d, %d stars, frame %ld\n", goal.text.c_str(), world.currentZoneX,
+                    world.currentZoneY, world.collectedStarCount, total);
+        for (const RouteStep& step : stage.steps) std::printf("%d %s\n", step.frames, keyLetters(step.keys).c_str());
+        script.insert(script.end(), stage.steps.begin(), stage.steps.end());
+    }
+
+    // The search restores saved states; a plain replay from the start must agree.
+    startGame(path);
+    for (const RouteStep& step : script)
+        for (int32_t f = 0; f < step.frames; ++f) stepGame(step.keys);
+    std::fprintf(stderr, "replayed: %ld frames, %d stars, complete %d, deaths %d, jumps %d, checks %d\n", total,
+                 world.collectedStarCount, game.gameComplete, game.deathCount, game.jumpCount, game.checkCount);
+    std::printf("# replayed: %ld frames, %d stars, complete %d, deaths %d, jumps %d, checks %d\n", total,
+                world.collectedStarCount, game.gameComplete, game.deathCount, game.jumpCount, game.checkCount);
+    return game.gameComplete || static_cast<size_t>(world.collectedStarCount) >= wanted ? 0 : 1;
+}

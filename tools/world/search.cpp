@@ -1,0 +1,356 @@
+#include "tools/world/search.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <queue>
+#include <sstream>
+#include <tuple>
+#include <unordered_set>
+
+#include "gameplay/replay.h"
+#include "world/world.h"
+
+namespace {
+
+struct TileArrays {
+    int32_t flags[ZONE_TILES];
+    int32_t direction[ZONE_TILES];
+};
+
+// Zone grids as loadZone builds them, by zone, checkpoint and stars taken.
+std::map<std::vector<int32_t>, TileArrays> tileCache;
+
+std::vector<int32_t> tileKey(const GameSnapshot& s) {
+    std::vector<int32_t> key = {s.currentZoneX, s.currentZoneY, s.checkpointIdentity, s.collectedStarCount};
+    key.insert(key.end(), s.collectedStars, s.collectedStars + std::min(s.collectedStarCount, 10));
+    return key;
+}
+
+void restoreTiles(const GameSnapshot& s) {
+    std::vector<int32_t> key = tileKey(s);
+    auto found = tileCache.find(key);
+    if (found == tileCache.end()) {
+        loadZone(s.currentZoneX, s.currentZoneY);
+        TileArrays tiles;
+        std::memcpy(tiles.flags, world.tileFlags, sizeof tiles.flags);
+        std::memcpy(tiles.direction, world.tileDirection, sizeof tiles.direction);
+        found = tileCache.emplace(key, tiles).first;
+    }
+    std::memcpy(world.tileFlags, found->second.flags, sizeof world.tileFlags);
+    std::memcpy(world.tileDirection, found->second.direction, sizeof world.tileDirection);
+}
+
+uint64_t mix(uint64_t h, int64_t v) {
+    h ^= static_cast<uint64_t>(v) + 0x9e3779b97f4a7c15ull + (h << 6) + (h >> 2);
+    h *= 0xbf58476d1ce4e5b9ull;
+    return h ^ (h >> 31);
+}
+
+// Two states closer than this play alike, near enough for a route.
+uint64_t stateHash(const GameSnapshot& s) {
+    uint64_t h = 1469598103934665603ull;
+    h = mix(h, s.currentZoneX);
+    h = mix(h, s.currentZoneY);
+    h = mix(h, static_cast<int64_t>(std::floor(s.player.x / 4.0f)));
+    h = mix(h, static_cast<int64_t>(std::floor(s.player.y / 4.0f)));
+    h = mix(h, std::lround(s.player.vx));
+    h = mix(h, std::lround(s.player.vy * 0.5f));
+    h = mix(h, s.player.flags);
+    h = mix(h, s.movement.jumpHeld);
+    h = mix(h, std::min(s.movement.airFrames, 3));
+    h = mix(h, s.checkpointIdentity);
+    h = mix(h, s.collectedStarCount);
+    h = mix(h, s.game.gameComplete);
+    return h;
+}
+
+struct Node {
+    GameSnapshot state;
+    int32_t parent;
+    RouteStep step;      // keys held to get here
+    int32_t deadFrames;  // then frames without keys until the respawn
+    long cost;           // frames from the stage start
+};
+
+struct Target {
+    double x, y;  // world pixels
+};
+
+double worldX(int32_t zoneX, float x) { return zoneX * 640.0 + x; }
+double worldY(int32_t zoneY, float y) { return zoneY * 480.0 + y; }
+
+bool isStarTaken(const GameSnapshot& s, const RouteStar& star) {
+    int32_t id = tileIdentity(star.zoneX, star.zoneY, star.column, star.row);
+    for (int i = 0; i < std::min(s.collectedStarCount, 10); ++i)
+        if (s.collectedStars[i] == id) return true;
+    return false;
+}
+
+bool goalMet(const RouteGoal& goal, const GameSnapshot& start, const GameSnapshot& s) {
+    switch (goal.kind) {
+    case GoalKind::AnyStar:
+        return s.collectedStarCount > start.collectedStarCount;
+    case GoalKind::Star:
+        for (int i = start.collectedStarCount; i < std::min(s.collectedStarCount, 10); ++i) {
+            int32_t id = s.collectedStars[i];
+            int32_t zx = (id >> 24) & 0xff, zy = (id >> 16) & 0xff, c = (id >> 8) & 0xff, r = id & 0xff;
+            if (zx == goal.zoneX && zy == goal.zoneY && (goal.column < 0 || (c == goal.column && r == goal.row)))
+                return true;
+        }
+        return false;
+    case GoalKind::Checkpoint:
+        if (s.checkpointZoneX != goal.zoneX || s.checkpointZoneY != goal.zoneY) return false;
+        if (s.checkpointIdentity == start.checkpointIdentity) return false;
+        return goal.column < 0 || s.checkpointIdentity == tileIdentity(goal.zoneX, goal.zoneY, goal.column, goal.row);
+    case GoalKind::Zone:
+        return s.currentZoneX == goal.zoneX && s.currentZoneY == goal.zoneY && !s.game.playerDead &&
+               !(s.player.flags & PLAYER_AIRBORNE);
+    }
+    return false;
+}
+
+std::vector<Target> targetsFor(const RouteGoal& goal, const GameSnapshot& start, const std::vector<RouteStar>& stars) {
+    std::vector<Target> targets;
+    for (const RouteStar& star : stars) {
+        if (isStarTaken(start, star)) continue;
+        bool wanted = goal.kind == GoalKind::AnyStar ||
+                      (goal.kind == GoalKind::Star && star.zoneX == goal.zoneX && star.zoneY == goal.zoneY &&
+                       (goal.column < 0 || (star.column == goal.column && star.row == goal.row)));
+        if (wanted) targets.push_back({worldX(star.zoneX, star.column * 40.0f + 4), worldY(star.zoneY, star.row * 40.0f + 4)});
+    }
+    if (goal.kind == GoalKind::Checkpoint || goal.kind == GoalKind::Zone) {
+        float column = goal.column < 0 ? 7.5f : static_cast<float>(goal.column);
+        float row = goal.row < 0 ? 1.0f : static_cast<float>(goal.row);
+        targets.push_back({worldX(goal.zoneX, column * 40.0f + 4), worldY(goal.zoneY, row * 40.0f + 4)});
+    }
+    return targets;
+}
+
+// Frames still needed at the least, roughly: walking across, falling or jumping up and down.
+double estimate(const std::vector<Target>& targets, const GameSnapshot& s) {
+    if (targets.empty()) return 0.0;
+    double x = worldX(s.currentZoneX, s.player.x), y = worldY(s.currentZoneY, s.player.y);
+    double best = 1e30;
+    for (const Target& t : targets) best = std::min(best, std::fabs(t.x - x) / 3.0 + std::fabs(t.y - y) / 8.0);
+    return best;
+}
+
+struct Action {
+    uint8_t keys;
+    int32_t frames;
+};
+const Action ACTIONS[] = {
+    {ROUTE_RIGHT, 4}, {ROUTE_LEFT, 4}, {0, 4}, {ROUTE_JUMP, 4}, {ROUTE_RIGHT | ROUTE_JUMP, 4},
+    {ROUTE_LEFT | ROUTE_JUMP, 4}, {ROUTE_RIGHT, 1}, {ROUTE_LEFT, 1}, {0, 1},
+};
+
+}  // namespace
+
+GameSnapshot saveGame() {
+    GameSnapshot s;
+    std::memset(&s, 0, sizeof s);
+    s.player = player;
+    s.game = game;
+    s.movement = movement;
+    s.hazards = hazards;
+    s.flow = flow;
+    s.sound = sound;
+    s.currentZoneX = world.currentZoneX;
+    s.currentZoneY = world.currentZoneY;
+    s.checkpointZoneX = world.checkpointZoneX;
+    s.checkpointZoneY = world.checkpointZoneY;
+    s.checkpointIdentity = world.checkpointIdentity;
+    std::memcpy(s.collectedStars, world.collectedStars, sizeof s.collectedStars);
+    s.collectedStarCount = world.collectedStarCount;
+    s.zoneDistance = world.zoneDistance;
+    s.keys = 0;
+    if (replay.keys[SDL_SCANCODE_LEFT]) s.keys |= ROUTE_LEFT;
+    if (replay.keys[SDL_SCANCODE_RIGHT]) s.keys |= ROUTE_RIGHT;
+    if (replay.keys[SDL_SCANCODE_SPACE]) s.keys |= ROUTE_JUMP;
+    s.pauseWasPressed = replay.pauseWasPressed;
+    return s;
+}
+
+void restoreGame(const GameSnapshot& s) {
+    player = s.player;
+    game = s.game;
+    movement = s.movement;
+    hazards = s.hazards;
+    flow = s.flow;
+    sound = s.sound;
+    world.checkpointZoneX = s.checkpointZoneX;
+    world.checkpointZoneY = s.checkpointZoneY;
+    world.checkpointIdentity = s.checkpointIdentity;
+    std::memcpy(world.collectedStars, s.collectedStars, sizeof world.collectedStars);
+    world.collectedStarCount = s.collectedStarCount;
+    restoreTiles(s);
+    world.currentZoneX = s.currentZoneX;
+    world.currentZoneY = s.currentZoneY;
+    world.zoneDistance = s.zoneDistance;
+    std::memset(replay.keys, 0, sizeof replay.keys);
+    if (s.keys & ROUTE_LEFT) replay.keys[SDL_SCANCODE_LEFT] = 1;
+    if (s.keys & ROUTE_RIGHT) replay.keys[SDL_SCANCODE_RIGHT] = 1;
+    if (s.keys & ROUTE_JUMP) replay.keys[SDL_SCANCODE_SPACE] = 1;
+    replay.pauseWasPressed = s.pauseWasPressed;
+}
+
+void stepGame(uint8_t keys) {
+    uint8_t held[REPLAY_KEYS] = {};
+    if (keys & ROUTE_LEFT) held[SDL_SCANCODE_LEFT] = 1;
+    if (keys & ROUTE_RIGHT) held[SDL_SCANCODE_RIGHT] = 1;
+    if (keys & ROUTE_JUMP) held[SDL_SCANCODE_SPACE] = 1;
+    runHeadlessFrame(held);
+}
+
+std::string keyLetters(uint8_t keys) {
+    std::string letters;
+    if (keys & ROUTE_LEFT) letters += 'L';
+    if (keys & ROUTE_RIGHT) letters += 'R';
+    if (keys & ROUTE_JUMP) letters += 'J';
+    return letters.empty() ? "-" : letters;
+}
+
+std::vector<RouteStar> findStars() {
+    std::vector<RouteStar> stars;
+    const std::vector<std::string>& lines = world.lines;
+    for (size_t h = 0; h < lines.size(); ++h) {
+        std::string header = lines[h];
+        for (char& c : header) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        if (header.compare(0, 5, "zone:") != 0) continue;
+        int x = 0, y = 0;
+        char tail = 0;
+        if (std::sscanf(header.c_str() + 5, "%d,%d%c", &x, &y, &tail) != 2) continue;
+        // Only the block the game would load for this header counts.
+        bool first = true;
+        for (size_t k = 0; k < h && first; ++k) {
+            std::string other = lines[k];
+            for (char& c : other) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+            if (other == header) first = false;
+        }
+        if (!first) continue;
+        for (int row = 0; row < ZONE_ROWS; ++row) {
+            size_t index = h + 12 - row;
+            if (index >= lines.size()) continue;
+            const std::string& text = lines[index];
+            for (int column = 0; column < ZONE_COLUMNS && column < static_cast<int>(text.size()); ++column)
+                if (text[column] == '$') stars.push_back({x, y, column, row});
+        }
+    }
+    return stars;
+}
+
+bool parseGoal(const std::string& line, RouteGoal& goal) {
+    std::istringstream in(line);
+    std::string word;
+    if (!(in >> word)) return false;
+    RouteGoal parsed;
+    parsed.text = line;
+    if (word == "star") {
+        parsed.kind = GoalKind::Star;
+    } else if (word == "checkpoint") {
+        parsed.kind = GoalKind::Checkpoint;
+    } else if (word == "zone") {
+        parsed.kind = GoalKind::Zone;
+    } else if (word == "any") {
+        while (in >> word)
+            if (word != "keep") return false;
+            else parsed.keepCheckpoint = true;
+        goal = parsed;
+        return true;
+    } else {
+        return false;
+    }
+    if (!(in >> parsed.zoneX >> parsed.zoneY)) return false;
+    std::vector<std::string> rest;
+    while (in >> word) rest.push_back(word);
+    if (!rest.empty() && rest.back() == "keep") {
+        parsed.keepCheckpoint = true;
+        rest.pop_back();
+    }
+    if (rest.size() == 2 && parsed.kind != GoalKind::Zone) {
+        char* end = nullptr;
+        parsed.column = static_cast<int32_t>(std::strtol(rest[0].c_str(), &end, 10));
+        if (*end) return false;
+        parsed.row = static_cast<int32_t>(std::strtol(rest[1].c_str(), &end, 10));
+        if (*end) return false;
+    } else if (!rest.empty()) {
+        return false;
+    }
+    goal = parsed;
+    return true;
+}
+
+StageResult searchStage(const RouteGoal& goal, const std::vector<RouteStar>& stars, const SearchOptions& options) {
+    StageResult result;
+    GameSnapshot start = saveGame();
+    std::vector<Target> targets = targetsFor(goal, start, stars);
+
+    std::vector<Node> nodes;
+    nodes.reserve(1 << 16);
+    nodes.push_back({start, -1, {0, 0}, 0, 0});
+    std::unordered_set<uint64_t> seen;
+    seen.insert(stateHash(start));
+    using Entry = std::pair<double, int32_t>;
+    std::priority_queue<Entry, std::vector<Entry>, std::greater<Entry>> open;
+    open.push({options.weight * estimate(targets, start), 0});
+
+    int32_t goalNode = -1;
+    while (!open.empty() && goalNode < 0 && static_cast<long>(nodes.size()) < options.maxNodes) {
+        int32_t index = open.top().second;
+        open.pop();
+        const GameSnapshot& from = nodes[index].state;
+        // Past the grace frames a jump key in the air only delays the next jump.
+        bool flying = (from.player.flags & PLAYER_AIRBORNE) && from.movement.airFrames >= 3;
+        for (const Action& action : ACTIONS) {
+            if (flying && (action.keys & ROUTE_JUMP)) continue;
+            restoreGame(nodes[index].state);
+            int32_t held = 0;
+            while (held < action.frames && !game.playerDead) {
+                stepGame(action.keys);
+                ++held;
+            }
+            int32_t deadFrames = 0;
+            while (game.playerDead && deadFrames < 1000) {
+                stepGame(0);
+                ++deadFrames;
+            }
+            GameSnapshot next = saveGame();
+            if (goal.keepCheckpoint && next.checkpointIdentity != start.checkpointIdentity) continue;
+            if (!seen.insert(stateHash(next)).second) continue;
+            long cost = nodes[index].cost + held + deadFrames;
+            nodes.push_back({next, index, {action.keys, held}, deadFrames, cost});
+            int32_t child = static_cast<int32_t>(nodes.size() - 1);
+            if (goalMet(goal, start, next)) {
+                goalNode = child;
+                break;
+            }
+            open.push({cost + options.weight * estimate(targets, next), child});
+        }
+    }
+    result.nodes = static_cast<long>(nodes.size());
+    if (goalNode < 0) {
+        restoreGame(start);
+        return result;
+    }
+    std::vector<RouteStep> reversed;
+    for (int32_t n = goalNode; nodes[n].parent >= 0; n = nodes[n].parent) {
+        if (nodes[n].deadFrames > 0) reversed.push_back({0, nodes[n].deadFrames});
+        reversed.push_back(nodes[n].step);
+    }
+    for (auto it = reversed.rbegin(); it != reversed.rend(); ++it) {
+        if (!result.steps.empty() && result.steps.back().keys == it->keys)
+            result.steps.back().frames += it->frames;
+        else
+            result.steps.push_back(*it);
+        result.frames += it->frames;
+    }
+    restoreGame(nodes[goalNode].state);
+    result.found = true;
+    return result;
+}

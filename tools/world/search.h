@@ -1,0 +1,75 @@
+#pragma once
+// Route search over the real game update: held-key steps from one saved game state to the next goal.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "gameplay/flow.h"
+#include "gameplay/hazards.h"
+#include "gameplay/movement.h"
+#include "gameplay/sound.h"
+#include "gameplay/state.h"
+
+// Keys of a script line, as bits: the letters the run command reads.
+constexpr uint8_t ROUTE_LEFT = 1;
+constexpr uint8_t ROUTE_RIGHT = 2;
+constexpr uint8_t ROUTE_JUMP = 4;
+
+// Everything one update reads or writes, except the world lines and the tile arrays,
+// which loadZone rebuilds from the zone, the checkpoint and the stars.
+struct GameSnapshot {
+    Player player;
+    GameState game;
+    MovementState movement;
+    HazardState hazards;
+    FlowState flow;
+    SoundState sound;
+    int32_t currentZoneX, currentZoneY;
+    int32_t checkpointZoneX, checkpointZoneY;
+    int32_t checkpointIdentity;
+    int32_t collectedStars[10];
+    int32_t collectedStarCount;
+    int32_t zoneDistance;
+    uint8_t keys;  // held in the last frame
+    int32_t pauseWasPressed;
+};
+
+GameSnapshot saveGame();
+void restoreGame(const GameSnapshot& snapshot);
+// One frame with these keys held (ROUTE_ bits).
+void stepGame(uint8_t keys);
+std::string keyLetters(uint8_t keys);  // "-" for none
+
+struct RouteStar {
+    int32_t zoneX, zoneY, column, row;
+};
+// Every "$" of the loaded world, in file order.
+std::vector<RouteStar> findStars();
+
+enum class GoalKind { AnyStar, Star, Checkpoint, Zone };
+struct RouteGoal {
+    GoalKind kind = GoalKind::AnyStar;
+    int32_t zoneX = 0, zoneY = 0, column = -1, row = -1;  // column -1: any in the zone
+    bool keepCheckpoint = false;                            // touching another checkpoint is off the way
+    std::string text;                                       // as written, for messages
+};
+// "star X Y [C R]", "checkpoint X Y [C R]", "zone X Y" or "any", each optionally followed by "keep";
+// false if the line is none of these.
+bool parseGoal(const std::string& line, RouteGoal& goal);
+
+struct RouteStep {
+    uint8_t keys;
+    int32_t frames;
+};
+struct SearchOptions {
+    long maxNodes = 3000000;  // per stage
+    double weight = 3.0;      // greed of the best-first order; 1 is plain A*
+};
+struct StageResult {
+    bool found = false;
+    std::vector<RouteStep> steps;
+    long nodes = 0;
+    long frames = 0;
+};
+// From the current game state to the first state meeting the goal; the game is left in that state.
+StageResult searchStage(const RouteGoal& goal, const std::vector<RouteStar>& stars, const SearchOptions& options);
