@@ -321,7 +321,9 @@ StageResult searchStage(const RouteGoal& goal, const std::vector<RouteStar>& sta
                 ++deadFrames;
             }
             GameSnapshot next = saveGame();
-            if (goal.keepCheckpoint && next.checkpointIdentity != start.checkpointIdentity) continue;
+            if (goal.keepCheckpoint &&
+                (next.checkpointZoneX != start.checkpointZoneX || next.checkpointZoneY != start.checkpointZoneY))
+                continue;
             if (!seen.insert(stateHash(next)).second) continue;
             long cost = nodes[index].cost + held + deadFrames;
             nodes.push_back({next, index, {action.keys, held}, deadFrames, cost});

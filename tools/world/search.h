@@ -50,7 +50,7 @@ enum class GoalKind { AnyStar, Star, Checkpoint, Zone };
 struct RouteGoal {
     GoalKind kind = GoalKind::AnyStar;
     int32_t zoneX = 0, zoneY = 0, column = -1, row = -1;  // column -1: any in the zone
-    bool keepCheckpoint = false;                            // touching another checkpoint is off the way
+    bool keepCheckpoint = false;                            // the checkpoint zone, and so every distance, stays
     std::string text;                                       // as written, for messages
 };
 // "star X Y [C R]", "checkpoint X Y [C R]", "zone X Y" or "any", each optionally followed by "keep";

@@ -1,0 +1,324 @@
+// The shipped world and its route: the shape of the map, the first lesson, and a key script
+// that takes all ten stars through the real update; the route finder on small worlds.
+#include <gtest/gtest.h>
+
+#include <SDL.h>
+#include <sys/stat.h>
+
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "gameplay/movement.h"
+#include "gameplay/replay.h"
+#include "gameplay/sound.h"
+#include "gameplay/state.h"
+#include "tests/support/gameplay_support.h"
+#include "world/world.h"
+
+namespace {
+
+const std::string SOURCE = KESTRAVEL_SOURCE_DIR;
+const std::string WORLD = SOURCE + "/data/game/world1.txt";
+const std::string ROUTE = SOURCE + "/data/game/world1.route";
+const std::string TOOL = std::string(KESTRAVEL_BIN_DIR) + "/kestravel-world";
+// Two and a half minutes of play; the committed route needs about 7500 frames.
+constexpr long ROUTE_FRAME_LIMIT = 9000;
+
+struct Step {
+    long frames;
+    std::vector<int> keys;
+};
+
+std::string readText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// The run command's script: "COUNT KEYS" with L, R, J or "-"; "#" lines are notes.
+bool parseScript(const std::string& text, std::vector<Step>& steps) {
+    std::istringstream in(text);
+    std::string line;
+    while (std::getline(in, line)) {
+        std::istringstream fields(line);
+        std::string count, keys;
+        if (!(fields >> count) || count[0] == '#') continue;
+        if (!(fields >> keys)) return false;
+        Step step{std::stol(count), {}};
+        for (char key : keys) {
+            if (key == 'L') step.keys.push_back(SDL_SCANCODE_LEFT);
+            else if (key == 'R') step.keys.push_back(SDL_SCANCODE_RIGHT);
+            else if (key == 'J') step.keys.push_back(SDL_SCANCODE_SPACE);
+            else if (key != '-') return false;
+        }
+        steps.push_back(step);
+    }
+    return true;
+}
+
+void heldFrame(const std::vector<int>& keys) {
+    uint8_t state[REPLAY_KEYS] = {};
+    for (int key : keys) state[key] = 1;
+    runHeadlessFrame(state);
+}
+
+bool playShippedWorld() {
+    resetWorldState();
+    resetGameState();
+    resetSoundState();
+    startHeadlessGame();
+    bool loaded = loadWorldLinesFrom(WORLD) > 0;
+    resetToStart();
+    return loaded;
+}
+
+// Zone coordinates of every block header, in file order.
+std::vector<std::pair<int, int>> shippedZones() {
+    std::vector<std::pair<int, int>> zones;
+    for (const std::string& line : world.lines) {
+        int x, y;
+        char tail;
+        if (line.compare(0, 5, "zone:") == 0 && std::sscanf(line.c_str() + 5, "%d,%d%c", &x, &y, &tail) == 2)
+            zones.emplace_back(x, y);
+    }
+    return zones;
+}
+
+bool toolBuilt() {
+    struct stat info;
+    return stat(TOOL.c_str(), &info) == 0;
+}
+
+// Fields of the last line the run command prints for this world and script.
+std::vector<std::string> lastRunLine(const std::string& worldPath, const std::string& scriptPath) {
+    std::string out;
+    runShell("'" + TOOL + "' run '" + worldPath + "' --last < '" + scriptPath + "'", out);
+    std::istringstream in(out);
+    std::vector<std::string> fields;
+    std::string field;
+    while (in >> field) fields.push_back(field);
+    return fields;
+}
+
+}  // namespace
+
+TEST(ShippedWorld, RouteScriptTakesAllTenStarsAndSeesEveryDistance) {
+    ASSERT_TRUE(playShippedWorld());
+    std::vector<Step> steps;
+    ASSERT_TRUE(parseScript(readText(ROUTE), steps)) << ROUTE;
+    ASSERT_FALSE(steps.empty());
+
+    std::set<int32_t> distances;
+    long frame = 0;
+    long completedAt = -1;
+    for (const Step& step : steps) {
+        for (long i = 0; i < step.frames; ++i) {
+            heldFrame(step.keys);
+            ++frame;
+            distances.insert(world.zoneDistance);
+            if (game.gameComplete && completedAt < 0) completedAt = frame;
+        }
+    }
+    EXPECT_EQ(world.collectedStarCount, 10);
+    EXPECT_EQ(game.gameComplete, 1);
+    ASSERT_GT(completedAt, 0);
+    EXPECT_LE(completedAt, ROUTE_FRAME_LIMIT);
+    // Every tile sheet shows up on the way.
+    for (int32_t d = 0; d <= 9; ++d) EXPECT_TRUE(distances.count(d)) << "distance " << d << " never seen";
+    // Ten different stars, each picked up once.
+    std::set<int32_t> stars(world.collectedStars, world.collectedStars + 10);
+    EXPECT_EQ(stars.size(), 10u);
+}
+
+TEST(ShippedWorld, RunCommandAgreesWithTheRoute) {
+    ASSERT_TRUE(toolBuilt()) << TOOL << " is not built";
+    std::vector<std::string> last = lastRunLine(WORLD, ROUTE);
+    ASSERT_EQ(last.size(), 21u);
+    EXPECT_EQ(last[18], "10");  // stars
+    EXPECT_EQ(last[19], "1");   // complete
+    EXPECT_LE(std::stol(last[0]), ROUTE_FRAME_LIMIT + 200);
+}
+
+TEST(ShippedWorld, StartsOnItsCheckpointWhereNoJumpWorks) {
+    ASSERT_TRUE(playShippedWorld());
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(world.currentZoneX, world.checkpointZoneX);
+    EXPECT_EQ(world.currentZoneY, world.checkpointZoneY);
+    EXPECT_EQ(world.zoneDistance, 0);
+    EXPECT_EQ(game.checkCount, 1);
+    int column = static_cast<int>((player.x + 16) / 40), row = static_cast<int>((player.y + 16) / 40);
+    EXPECT_EQ(tileAt(column, row), TILE_CHECKPOINT_ACTIVE);
+
+    float ground = player.y;
+    frame({SDL_SCANCODE_SPACE});
+    frames(20);
+    EXPECT_EQ(game.jumpCount, 0);
+    EXPECT_EQ(player.y, ground);
+
+    // One zone away the jump comes back.
+    int32_t startX = world.currentZoneX;
+    for (int i = 0; i < 600 && world.currentZoneX == startX; ++i) frame({SDL_SCANCODE_RIGHT});
+    ASSERT_EQ(world.currentZoneX, startX + 1);
+    EXPECT_EQ(world.zoneDistance, 1);
+    ASSERT_TRUE(settle());
+    frames(5);
+    frame({SDL_SCANCODE_SPACE});
+    EXPECT_EQ(game.jumpCount, 1);
+    EXPECT_GT(player.vy, 0.0f);
+}
+
+TEST(ShippedWorld, ThirtyConnectedZonesWithWalledOuterEdgesAndTenStars) {
+    ASSERT_TRUE(playShippedWorld());
+    std::vector<std::pair<int, int>> zones = shippedZones();
+    std::set<std::pair<int, int>> known(zones.begin(), zones.end());
+    EXPECT_GE(known.size(), 30u);
+    EXPECT_EQ(known.size(), zones.size()) << "a zone header repeats";
+
+    // One piece on the zone grid.
+    std::set<std::pair<int, int>> reached = {{world.currentZoneX, world.currentZoneY}};
+    std::vector<std::pair<int, int>> open(reached.begin(), reached.end());
+    const int steps[4][2] = {{1, 0}, {-1, 0}, {0, 1}, {0, -1}};
+    while (!open.empty()) {
+        auto zone = open.back();
+        open.pop_back();
+        for (const auto& d : steps) {
+            std::pair<int, int> next = {zone.first + d[0], zone.second + d[1]};
+            if (known.count(next) && reached.insert(next).second) open.push_back(next);
+        }
+    }
+    EXPECT_EQ(reached.size(), known.size());
+
+    // Walking off towards a missing zone would wrap round: those edges are walls.
+    int stars = 0;
+    for (const auto& zone : zones) {
+        SCOPED_TRACE("zone " + std::to_string(zone.first) + "," + std::to_string(zone.second));
+        ASSERT_TRUE(loadZone(zone.first, zone.second));
+        for (int32_t flag : world.tileFlags) stars += flag == TILE_STAR;
+        for (int i = 0; i < 16; ++i) {
+            if (!known.count({zone.first, zone.second + 1})) EXPECT_EQ(tileAt(i, 11), TILE_WALL) << "top " << i;
+            if (!known.count({zone.first, zone.second - 1})) EXPECT_EQ(tileAt(i, 0), TILE_WALL) << "bottom " << i;
+        }
+        for (int i = 0; i < 12; ++i) {
+            if (!known.count({zone.first + 1, zone.second})) EXPECT_EQ(tileAt(15, i), TILE_WALL) << "right " << i;
+            if (!known.count({zone.first - 1, zone.second})) EXPECT_EQ(tileAt(0, i), TILE_WALL) << "left " << i;
+        }
+    }
+    EXPECT_EQ(stars, 10);
+}
+
+TEST(ShippedWorld, SpikesPointAllFourWaysAndDirectionLinesAreUsed) {
+    ASSERT_TRUE(playShippedWorld());
+    std::map<int32_t, int> byDirection;
+    for (const auto& zone : shippedZones()) {
+        ASSERT_TRUE(loadZone(zone.first, zone.second));
+        for (int i = 0; i < ZONE_TILES; ++i)
+            if (world.tileFlags[i] == TILE_SPIKE) {
+                EXPECT_NE(world.tileDirection[i], DIR_NONE) << "a spike without a wall in zone " << zone.first
+                                                            << "," << zone.second;
+                byDirection[world.tileDirection[i]] += 1;
+            }
+    }
+    EXPECT_GT(byDirection[DIR_UP], 0);
+    EXPECT_GT(byDirection[DIR_DOWN], 0);
+    EXPECT_GT(byDirection[DIR_LEFT], 0);
+    EXPECT_GT(byDirection[DIR_RIGHT], 0);
+    int directionLines = 0;
+    for (const std::string& line : world.lines) directionLines += line.compare(0, 4, "dir:") == 0;
+    EXPECT_GT(directionLines, 0);
+}
+
+TEST(ShippedWorld, CheckReportsNothing) {
+    ASSERT_TRUE(toolBuilt()) << TOOL << " is not built";
+    std::string out;
+    EXPECT_EQ(runShell("'" + TOOL + "' check '" + WORLD + "'", out), 0);
+    EXPECT_NE(out.find("0 errors, 0 warnings"), std::string::npos) << out;
+}
+
+namespace {
+
+// Start on a checkpoint; a star one step up a zone away, another two steps up two zones away.
+std::string stepsWorld() {
+    return zoneText(0, 0, {"w", "w", "w  @", FLOOR_ROW}) +
+           zoneText(1, 0, {"", "         $", "         w", FLOOR_ROW}) +
+           zoneText(2, 0, {"          $    w", "          w    w", "          w    w", FLOOR_ROW}) +
+           startText(0, 0, 0, 0, 3, 1);
+}
+
+int route(const std::string& worldPath, const std::string& extra, std::string& script) {
+    return runShell("'" + TOOL + "' route '" + worldPath + "'" + extra + " 2>/dev/null", script);
+}
+
+}  // namespace
+
+TEST(RouteCommand, FindsAScriptThatTheRunCommandReplaysToTheLastStar) {
+    ASSERT_TRUE(toolBuilt()) << TOOL << " is not built";
+    std::string worldPath = writeTempFile("steps.txt", stepsWorld());
+    std::string script;
+    ASSERT_EQ(route(worldPath, "", script), 0);
+    EXPECT_NE(script.find("# replayed:"), std::string::npos);
+    std::string scriptPath = writeTempFile("steps.route", script);
+    std::vector<std::string> last = lastRunLine(worldPath, scriptPath);
+    ASSERT_EQ(last.size(), 21u);
+    EXPECT_EQ(last[18], "2");
+    EXPECT_EQ(last[15], "0");  // no deaths on the way
+}
+
+TEST(RouteCommand, KeepAvoidsACheckpointThatWouldWeakenTheJump) {
+    ASSERT_TRUE(toolBuilt()) << TOOL << " is not built";
+    // A checkpoint lies on the floor of the zone before the high step: touching it leaves distance 1
+    // there, too little for two rows.
+    std::string text = zoneText(0, 0, {"w", "w", "w  @", FLOOR_ROW}) +
+                       zoneText(1, 0, {"", "", "       @", FLOOR_ROW}) +
+                       zoneText(2, 0, {"          $    w", "          w    w", "          w    w", FLOOR_ROW}) +
+                       startText(0, 0, 0, 0, 3, 1);
+    std::string worldPath = writeTempFile("keep.txt", text);
+    std::string planPath = writeTempFile("keep.plan", "# the far star, no other checkpoint\nstar 2 0 keep\n");
+    std::string script;
+    ASSERT_EQ(route(worldPath, " --plan '" + planPath + "'", script), 0);
+    std::string scriptPath = writeTempFile("keep.route", script);
+    std::vector<std::string> last = lastRunLine(worldPath, scriptPath);
+    ASSERT_EQ(last.size(), 21u);
+    EXPECT_EQ(last[18], "1");
+    EXPECT_EQ(last[17], "1");  // only the start's checkpoint
+}
+
+TEST(RouteCommand, ReportsAStarNoJumpReaches) {
+    ASSERT_TRUE(toolBuilt()) << TOOL << " is not built";
+    // The checkpoint's own zone: no jump, and the star sits on a step.
+    std::string text = zoneText(0, 0, {"w              w", "w      $       w", "w      w       w", "w  @           w",
+                                       FLOOR_ROW}) +
+                       startText(0, 0, 0, 0, 3, 1);
+    std::string worldPath = writeTempFile("stuck.txt", text);
+    std::string out;
+    int status = runShell("'" + TOOL + "' route '" + worldPath + "' --max-nodes 20000 2>&1 >/dev/null", out);
+    EXPECT_EQ(status, 1);
+    EXPECT_NE(out.find("no way found"), std::string::npos) << out;
+}
+
+TEST(RouteCommand, RejectsBadArgumentsAndPlans) {
+    ASSERT_TRUE(toolBuilt()) << TOOL << " is not built";
+    std::string worldPath = writeTempFile("steps.txt", stepsWorld());
+    std::string out;
+    EXPECT_EQ(runShell("'" + TOOL + "' route 2>/dev/null", out), 2);
+    EXPECT_EQ(runShell("'" + TOOL + "' route '" + worldPath + "' --weight 2>/dev/null", out), 2);
+    EXPECT_EQ(runShell("'" + TOOL + "' route /nonexistent/world.txt 2>/dev/null", out), 2);
+    std::string planPath = writeTempFile("bad.plan", "star 1 0\nfly to the moon\n");
+    EXPECT_EQ(runShell("'" + TOOL + "' route '" + worldPath + "' --plan '" + planPath + "' 2>/dev/null", out), 2);
+    std::string scriptPath = writeTempFile("bad.route", "10 Q\n");
+    EXPECT_EQ(runShell("'" + TOOL + "' route '" + worldPath + "' --from '" + scriptPath + "' 2>/dev/null", out), 2);
+    std::string noStars = writeTempFile("empty.txt", zoneText(0, 0, {FLOOR_ROW}) + startText(0, 0, 0, 0, 3, 1));
+    EXPECT_EQ(runShell("'" + TOOL + "' route '" + noStars + "' 2>/dev/null", out), 1);
+}
+
+TEST(RouteCommand, ShippedPlanStillLeadsToEveryStar) {
+    ASSERT_TRUE(toolBuilt()) << TOOL << " is not built";
+    std::string script;
+    ASSERT_EQ(route(WORLD, " --plan '" + SOURCE + "/data/game/world1.plan'", script), 0);
+    EXPECT_NE(script.find("10 stars, complete 1"), std::string::npos);
+}
