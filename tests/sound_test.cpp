@@ -147,6 +147,23 @@ TEST(SoundState, WithoutAnOutputEveryOperationIsSilentAndSafe) {
     closeAudio();
 }
 
+TEST(SoundState, NoOutputMeansInitAudioFailsAndStaysClosed) {
+    setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+    EXPECT_FALSE(initAudio());
+    EXPECT_FALSE(audio.open);
+    EXPECT_FALSE(SDL_WasInit(SDL_INIT_AUDIO)) << "the failed start is undone";
+    EXPECT_FALSE(loadSound(SOUND_JUMP, "anything.wav", false));
+    stopAllSounds();
+    closeAudio();
+    // A later attempt with an output works.
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    ASSERT_TRUE(initAudio());
+    EXPECT_TRUE(audio.open);
+    closeAudio();
+    EXPECT_FALSE(audio.open);
+    EXPECT_FALSE(SDL_WasInit(SDL_INIT_AUDIO));
+}
+
 TEST(SoundToggle, CyclesOncePerPressAndNeverWhileHeld) {
     uint8_t keys[512] = {};
     screen.keyState = keys;
