@@ -285,16 +285,6 @@ TEST_F(SoundOutput, VolumeIsALinearAmplitudeFactor) {
     EXPECT_EQ(peakOfPlay(SOUND_JUMP), full);
 }
 
-TEST_F(SoundOutput, VolumeChangesApplyToAPlayingSound) {
-    ASSERT_TRUE(loadSound(SOUND_STAR, files.tone, false));
-    std::vector<int64_t> at = atMixFrames({{0, [] { playSound(SOUND_STAR, false); }},
-                                           {ms(300), [] { setSoundVolume(SOUND_STAR, 50); }}});
-    ASSERT_EQ(at.size(), 2u);
-    int before = peakOver(at[0], at[1] - at[0]);
-    int after = peakOver(at[1], ms(300));
-    EXPECT_NEAR(static_cast<double>(after) / before, 0.5, 0.02);
-}
-
 TEST_F(SoundOutput, MinusOneSetsEveryLoadedSlot) {
     ASSERT_TRUE(loadSound(SOUND_JUMP, files.tone, false));
     ASSERT_TRUE(loadSound(SOUND_LOGO, files.tone, false));
