@@ -322,3 +322,46 @@ TEST(RouteCommand, ShippedPlanStillLeadsToEveryStar) {
     ASSERT_EQ(route(WORLD, " --plan '" + SOURCE + "/data/game/world1.plan'", script), 0);
     EXPECT_NE(script.find("10 stars, complete 1"), std::string::npos);
 }
+
+TEST(RouteCommand, SoftLocksFindsAPitAtDistanceZero) {
+    ASSERT_TRUE(toolBuilt()) << TOOL << " is not built";
+    // The checkpoint's zone has a pit one row deep and nothing that kills: at distance 0,
+    // whoever drops in stays.
+    std::string text = zoneText(0, 0, {"w              w", "w               ", "w         @     ",
+                                       "wwww  wwwwwwwwww", FLOOR_ROW}) +
+                       zoneText(1, 0, {"               w", "     @         w", FLOOR_ROW, FLOOR_ROW}) +
+                       startText(0, 0, 0, 0, 10, 2);
+    std::string worldPath = writeTempFile("pit.txt", text);
+    std::string out;
+    EXPECT_EQ(runShell("'" + TOOL + "' route '" + worldPath + "' --soft-locks", out), 1);
+    EXPECT_NE(out.find("checkpoint 0,0 (10,2)"), std::string::npos) << out;
+    EXPECT_NE(out.find("stuck in zone 0,0"), std::string::npos) << out;
+
+    // A spike in the pit lets the player die and start again: no longer stuck.
+    std::string spiked = zoneText(0, 0, {"w              w", "w               ", "w         @     ",
+                                         "wwww ^wwwwwwwwww", FLOOR_ROW}) +
+                         zoneText(1, 0, {"               w", "     @         w", FLOOR_ROW, FLOOR_ROW}) +
+                         startText(0, 0, 0, 0, 10, 2);
+    worldPath = writeTempFile("spiked.txt", spiked);
+    EXPECT_EQ(runShell("'" + TOOL + "' route '" + worldPath + "' --soft-locks", out), 0) << out;
+    EXPECT_EQ(out.find("stuck in"), std::string::npos) << out;
+}
+
+TEST(RouteCommand, SoftLocksNamesACheckpointThatOnlyADeathLeaves) {
+    ASSERT_TRUE(toolBuilt()) << TOOL << " is not built";
+    // A closed room with a spike: never stuck, but nothing besides a death leads anywhere.
+    std::string text = zoneText(0, 0, {"wwwwwwwwwwwwwwww", "w              w", "w  @      ^    w", FLOOR_ROW}) +
+                       startText(0, 0, 0, 0, 3, 1);
+    std::string worldPath = writeTempFile("room.txt", text);
+    std::string out;
+    EXPECT_EQ(runShell("'" + TOOL + "' route '" + worldPath + "' --soft-locks", out), 1);
+    EXPECT_NE(out.find("only a death leads on"), std::string::npos) << out;
+}
+
+TEST(ShippedWorld, NoCheckpointLeavesThePlayerStuck) {
+    ASSERT_TRUE(toolBuilt()) << TOOL << " is not built";
+    std::string out;
+    EXPECT_EQ(runShell("'" + TOOL + "' route '" + WORLD + "' --soft-locks", out), 0) << out;
+    EXPECT_EQ(out.find("stuck in"), std::string::npos) << out;
+    EXPECT_EQ(out.find("cut short"), std::string::npos) << out;
+}

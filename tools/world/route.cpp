@@ -14,7 +14,7 @@
 namespace {
 
 int usage() {
-    std::fprintf(stderr, "usage: kestravel-world route FILE [--plan PLAN] [--from SCRIPT] [--max-nodes N] [--weight W]\n");
+    std::fprintf(stderr, "usage: kestravel-world route FILE [--plan PLAN] [--from SCRIPT] [--max-nodes N] [--weight W]\n       kestravel-world route FILE --soft-locks [--max-nodes N]\n");
     return 2;
 }
 
@@ -85,6 +85,22 @@ bool readScript(const char* path, std::vector<RouteStep>& steps) {
     return true;
 }
 
+// From every place reachable after a respawn, a death or another checkpoint must stay in reach.
+int reportSoftLocks(const std::vector<RouteStar>& stars, long maxNodes) {
+    bool clean = true;
+    for (const RouteStar& checkpoint : findCheckpoints()) {
+        SoftLockResult found = findSoftLocks(checkpoint, stars, maxNodes);
+        std::printf("checkpoint %d,%d (%d,%d): %ld states%s, %ld stuck%s\n", checkpoint.zoneX, checkpoint.zoneY,
+                    checkpoint.column, checkpoint.row, found.states, found.complete ? "" : " (cut short)",
+                    found.stuck, found.otherCheckpoint ? "" : ", no other checkpoint in reach: only a death leads on");
+        for (const GameSnapshot& stuck : found.samples)
+            std::printf("  stuck in zone %d,%d near x %.0f, y %.0f\n", stuck.currentZoneX, stuck.currentZoneY,
+                        stuck.player.x, stuck.player.y);
+        if (found.stuck > 0 || (!found.otherCheckpoint && found.complete)) clean = false;
+    }
+    return clean ? 0 : 1;
+}
+
 }  // namespace
 
 int commandRoute(int argc, char** argv) {
@@ -92,14 +108,19 @@ int commandRoute(int argc, char** argv) {
     const char* path = argv[0];
     const char* planPath = nullptr;
     const char* fromPath = nullptr;
+    bool softLocks = false;
+    bool capGiven = false;
     SearchOptions options;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--plan") == 0 && i + 1 < argc) {
             planPath = argv[++i];
+        } else if (std::strcmp(argv[i], "--soft-locks") == 0) {
+            softLocks = true;
         } else if (std::strcmp(argv[i], "--from") == 0 && i + 1 < argc) {
             fromPath = argv[++i];
         } else if (std::strcmp(argv[i], "--max-nodes") == 0 && i + 1 < argc) {
             options.maxNodes = std::atol(argv[++i]);
+            capGiven = true;
             if (options.maxNodes < 1) return usage();
         } else if (std::strcmp(argv[i], "--weight") == 0 && i + 1 < argc) {
             options.weight = std::atof(argv[++i]);
@@ -120,10 +141,13 @@ int commandRoute(int argc, char** argv) {
 
     startGame(path);
     std::vector<RouteStar> stars = findStars();
+    // A whole world from one checkpoint outgrows a stage of a route.
+    if (softLocks) return reportSoftLocks(stars, capGiven ? options.maxNodes : 4 * options.maxNodes);
     if (stars.empty()) {
         std::fprintf(stderr, "kestravel-world route: %s has no stars\n", path);
         return 1;
     }
+
     // Without a plan, or after it, the nearest star next until the game is complete.
     size_t wanted = std::min<size_t>(stars.size(), WORLD_STAR_SLOTS);
 

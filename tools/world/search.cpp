@@ -11,6 +11,8 @@
 #include <queue>
 #include <sstream>
 #include <tuple>
+#include <set>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "gameplay/replay.h"
@@ -216,7 +218,10 @@ std::string keyLetters(uint8_t keys) {
     return letters.empty() ? "-" : letters;
 }
 
-std::vector<RouteStar> findStars() {
+namespace {
+
+// Tiles holding this character in the blocks the game would load, in file order.
+std::vector<RouteStar> findTiles(char wanted) {
     std::vector<RouteStar> stars;
     const std::vector<std::string>& lines = world.lines;
     for (size_t h = 0; h < lines.size(); ++h) {
@@ -239,11 +244,16 @@ std::vector<RouteStar> findStars() {
             if (index >= lines.size()) continue;
             const std::string& text = lines[index];
             for (int column = 0; column < ZONE_COLUMNS && column < static_cast<int>(text.size()); ++column)
-                if (text[column] == '$') stars.push_back({x, y, column, row});
+                if (text[column] == wanted) stars.push_back({x, y, column, row});
         }
     }
     return stars;
 }
+
+}  // namespace
+
+std::vector<RouteStar> findStars() { return findTiles('$'); }
+std::vector<RouteStar> findCheckpoints() { return findTiles('@'); }
 
 bool parseGoal(const std::string& line, RouteGoal& goal) {
     std::istringstream in(line);
@@ -354,5 +364,119 @@ StageResult searchStage(const RouteGoal& goal, const std::vector<RouteStar>& sta
     }
     restoreGame(nodes[goalNode].state);
     result.found = true;
+    return result;
+}
+
+SoftLockResult findSoftLocks(const RouteStar& checkpoint, const std::vector<RouteStar>& stars, long maxNodes) {
+    SoftLockResult result;
+    resetToStart();
+    world.collectedStarCount = 0;
+    for (const RouteStar& star : stars) {
+        if (world.collectedStarCount >= WORLD_STAR_SLOTS) break;
+        world.collectedStars[world.collectedStarCount++] =
+            tileIdentity(star.zoneX, star.zoneY, star.column, star.row);
+    }
+    world.checkpointZoneX = checkpoint.zoneX;
+    world.checkpointZoneY = checkpoint.zoneY;
+    world.checkpointIdentity = tileIdentity(checkpoint.zoneX, checkpoint.zoneY, checkpoint.column, checkpoint.row);
+    loadZone(checkpoint.zoneX, checkpoint.zoneY);
+    respawnAtCheckpoint();
+    game.fadeTimer = 0;
+    GameSnapshot start = saveGame();
+
+    // Children per state; -1 stands for a way out (a death or another checkpoint).
+    std::vector<std::vector<int32_t>> children;
+    std::vector<GameSnapshot> frontier = {start};
+    std::vector<int32_t> frontierIndex = {0};
+    std::unordered_map<uint64_t, int32_t> index;
+    index.emplace(stateHash(start), 0);
+    children.emplace_back();
+    std::vector<std::pair<int32_t, int32_t>> nodeZone = {{start.currentZoneX, start.currentZoneY}};
+    std::vector<std::pair<float, float>> nodeAt = {{start.player.x, start.player.y}};
+
+    size_t head = 0;
+    while (head < frontier.size()) {
+        if (static_cast<long>(children.size()) >= maxNodes) {
+            result.complete = false;
+            break;
+        }
+        GameSnapshot from = frontier[head];
+        int32_t node = frontierIndex[head];
+        ++head;
+        bool flying = (from.player.flags & PLAYER_AIRBORNE) && from.movement.airFrames >= 3;
+        for (const Action& action : ACTIONS) {
+            if (flying && (action.keys & ROUTE_JUMP)) continue;
+            restoreGame(from);
+            for (int32_t f = 0; f < action.frames && !game.playerDead; ++f) stepGame(action.keys);
+            if (!game.playerDead && world.checkpointIdentity != start.checkpointIdentity) result.otherCheckpoint = true;
+            if (game.playerDead || world.checkpointIdentity != start.checkpointIdentity) {
+                children[node].push_back(-1);
+                continue;
+            }
+            GameSnapshot next = saveGame();
+            auto inserted = index.emplace(stateHash(next), static_cast<int32_t>(children.size()));
+            if (inserted.second) {
+                children.emplace_back();
+                nodeZone.push_back({next.currentZoneX, next.currentZoneY});
+                nodeAt.push_back({next.player.x, next.player.y});
+                frontier.push_back(next);
+                frontierIndex.push_back(inserted.first->second);
+            }
+            children[node].push_back(inserted.first->second);
+        }
+        // Expanded states are needed no more; keep the memory for the edges.
+        if (head > 65536) {
+            frontier.erase(frontier.begin(), frontier.begin() + static_cast<long>(head));
+            frontierIndex.erase(frontierIndex.begin(), frontierIndex.begin() + static_cast<long>(head));
+            head = 0;
+        }
+    }
+    size_t count = children.size();
+    result.states = static_cast<long>(count);
+
+    // Backwards from every way out; states never expanded count as free, being unknown.
+    std::vector<std::vector<int32_t>> parents(count);
+    std::vector<char> free(count, 0);
+    std::vector<int32_t> work;
+    std::vector<char> expanded(count, 1);
+    for (size_t i = head; i < frontierIndex.size(); ++i) expanded[frontierIndex[i]] = 0;
+    for (size_t n = 0; n < count; ++n) {
+        if (!expanded[n]) {
+            free[n] = 1;
+            work.push_back(static_cast<int32_t>(n));
+        }
+        for (int32_t child : children[n]) {
+            if (child < 0) {
+                if (!free[n]) {
+                    free[n] = 1;
+                    work.push_back(static_cast<int32_t>(n));
+                }
+            } else {
+                parents[child].push_back(static_cast<int32_t>(n));
+            }
+        }
+    }
+    while (!work.empty()) {
+        int32_t n = work.back();
+        work.pop_back();
+        for (int32_t parent : parents[n])
+            if (!free[parent]) {
+                free[parent] = 1;
+                work.push_back(parent);
+            }
+    }
+    std::set<std::pair<int32_t, int32_t>> reported;
+    for (size_t n = 0; n < count; ++n) {
+        if (free[n]) continue;
+        ++result.stuck;
+        if (reported.insert(nodeZone[n]).second) {
+            GameSnapshot sample = start;
+            sample.currentZoneX = nodeZone[n].first;
+            sample.currentZoneY = nodeZone[n].second;
+            sample.player.x = nodeAt[n].first;
+            sample.player.y = nodeAt[n].second;
+            result.samples.push_back(sample);
+        }
+    }
     return result;
 }

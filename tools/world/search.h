@@ -45,6 +45,8 @@ struct RouteStar {
 };
 // Every "$" of the loaded world, in file order.
 std::vector<RouteStar> findStars();
+// Every "@", likewise.
+std::vector<RouteStar> findCheckpoints();
 
 enum class GoalKind { AnyStar, Star, Checkpoint, Zone };
 struct RouteGoal {
@@ -73,3 +75,14 @@ struct StageResult {
 };
 // From the current game state to the first state meeting the goal; the game is left in that state.
 StageResult searchStage(const RouteGoal& goal, const std::vector<RouteStar>& stars, const SearchOptions& options);
+
+struct SoftLockResult {
+    long states = 0;                    // explored from the respawn
+    long stuck = 0;                     // from which neither a death nor another checkpoint can be reached
+    bool complete = true;               // false when the cap cut the exploration short
+    bool otherCheckpoint = false;       // some other checkpoint is in reach, so a death is not the only way on
+    std::vector<GameSnapshot> samples;  // one stuck state per zone
+};
+// Every state reachable after a respawn on this checkpoint with every star already taken
+// (a star is progress only once), each asked whether it can still die or reach another checkpoint.
+SoftLockResult findSoftLocks(const RouteStar& checkpoint, const std::vector<RouteStar>& stars, long maxNodes);
