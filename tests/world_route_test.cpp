@@ -365,3 +365,28 @@ TEST(ShippedWorld, NoCheckpointLeavesThePlayerStuck) {
     EXPECT_EQ(out.find("stuck in"), std::string::npos) << out;
     EXPECT_EQ(out.find("cut short"), std::string::npos) << out;
 }
+
+TEST(RouteCommand, PictureDrawsTheFrameAfterTheScript) {
+    ASSERT_TRUE(toolBuilt()) << TOOL << " is not built";
+    std::string worldPath = writeTempFile("steps.txt", stepsWorld());
+    std::string scriptPath = writeTempFile("walk.route", "# walk into the next zone\n200 R\n");
+    std::string picture = writeTempFile("walk.png", "");
+    std::string out;
+    // The pictures are found from the current folder, as the game finds its data.
+    ASSERT_EQ(runShell("cd '" + SOURCE + "' && '" + TOOL + "' route '" + worldPath + "' --from '" + scriptPath +
+                           "' --frames 150 --picture '" + picture + "'",
+                       out),
+              0);
+    std::string png = readText(picture);
+    ASSERT_GT(png.size(), 24u);
+    EXPECT_EQ(png.substr(1, 3), "PNG");
+    auto be32 = [&](size_t at) {
+        return (unsigned(uint8_t(png[at])) << 24) | (unsigned(uint8_t(png[at + 1])) << 16) |
+               (unsigned(uint8_t(png[at + 2])) << 8) | unsigned(uint8_t(png[at + 3]));
+    };
+    EXPECT_EQ(be32(16), 640u);
+    EXPECT_EQ(be32(20), 480u);
+
+    EXPECT_EQ(runShell("'" + TOOL + "' route '" + worldPath + "' --picture '" + picture + "' 2>/dev/null", out), 2)
+        << "a picture needs a script";
+}

@@ -8,13 +8,17 @@
 
 #include "gameplay/replay.h"
 #include "tools/world/commands.h"
+#include "tools/world/picture.h"
 #include "tools/world/search.h"
 #include "world/world.h"
 
 namespace {
 
 int usage() {
-    std::fprintf(stderr, "usage: kestravel-world route FILE [--plan PLAN] [--from SCRIPT] [--max-nodes N] [--weight W]\n       kestravel-world route FILE --soft-locks [--max-nodes N]\n");
+    std::fprintf(stderr,
+                 "usage: kestravel-world route FILE [--plan PLAN] [--from SCRIPT] [--max-nodes N] [--weight W]\n"
+                 "       kestravel-world route FILE --soft-locks [--max-nodes N]\n"
+                 "       kestravel-world route FILE --from SCRIPT --picture OUT.png [--frames N]\n");
     return 2;
 }
 
@@ -85,6 +89,19 @@ bool readScript(const char* path, std::vector<RouteStep>& steps) {
     return true;
 }
 
+// Only the first frames of a script.
+void cutScript(std::vector<RouteStep>& script, long frames) {
+    std::vector<RouteStep> kept;
+    for (const RouteStep& step : script) {
+        if (frames <= 0) break;
+        RouteStep part = step;
+        if (part.frames > frames) part.frames = static_cast<int32_t>(frames);
+        frames -= part.frames;
+        kept.push_back(part);
+    }
+    script.swap(kept);
+}
+
 // From every place reachable after a respawn, a death or another checkpoint must stay in reach.
 int reportSoftLocks(const std::vector<RouteStar>& stars, long maxNodes) {
     bool clean = true;
@@ -110,10 +127,17 @@ int commandRoute(int argc, char** argv) {
     const char* fromPath = nullptr;
     bool softLocks = false;
     bool capGiven = false;
+    const char* picturePath = nullptr;
+    long frameLimit = 0;  // 0: the whole script
     SearchOptions options;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--plan") == 0 && i + 1 < argc) {
             planPath = argv[++i];
+        } else if (std::strcmp(argv[i], "--picture") == 0 && i + 1 < argc) {
+            picturePath = argv[++i];
+        } else if (std::strcmp(argv[i], "--frames") == 0 && i + 1 < argc) {
+            frameLimit = std::atol(argv[++i]);
+            if (frameLimit < 1) return usage();
         } else if (std::strcmp(argv[i], "--soft-locks") == 0) {
             softLocks = true;
         } else if (std::strcmp(argv[i], "--from") == 0 && i + 1 < argc) {
@@ -138,6 +162,14 @@ int commandRoute(int argc, char** argv) {
 
     std::vector<RouteGoal> goals;
     if (planPath && !readPlan(planPath, goals)) return 2;
+
+    if (picturePath) {
+        if (!fromPath) return usage();
+        std::vector<RouteStep> script;
+        if (!readScript(fromPath, script)) return 2;
+        if (frameLimit > 0) cutScript(script, frameLimit);
+        return savePicture(path, script, picturePath) ? 0 : 1;
+    }
 
     startGame(path);
     std::vector<RouteStar> stars = findStars();
