@@ -7,9 +7,14 @@ world=data/game/world1.txt
 route=data/game/world1.route
 "$bin/kestravel-world" map "$world" docs/map.png --scale 0.25
 shot() {
-    "$bin/kestravel-world" route "$world" --from "$route" --frames "$1" --picture "docs/$2.png"
+    "$bin/kestravel-world" route "$world" --from "$2" --frames "$1" --picture "docs/$3.png"
 }
-shot 20 shot-start-distance0
-shot 712 shot-quay-distance3
-shot 2060 shot-tower-distance9
-shot 7440 shot-sluice-distance4
+shot 20 "$route" shot-start-distance0
+shot 712 "$route" shot-quay-distance3
+shot 2060 "$route" shot-tower-distance9
+shot 7440 "$route" shot-sluice-distance4
+# The statistics, once the star row has filled.
+ending=$(mktemp)
+trap 'rm -f "$ending"' EXIT
+{ cat "$route"; echo "80 -"; } > "$ending"
+shot 100000 "$ending" shot-complete

@@ -96,10 +96,13 @@ bool savePicture(const std::string& worldPath, const std::vector<RouteStep>& scr
     }
     resetToStart();
     player.sprite = cloak;
-    for (const RouteStep& step : script)
-        for (int32_t f = 0; f < step.frames; ++f) stepGame(step.keys);
-
+    // Every frame is drawn: the caption, the flying star and the preview move only while drawn.
     drawFrame();
+    for (const RouteStep& step : script)
+        for (int32_t f = 0; f < step.frames; ++f) {
+            stepGame(step.keys);
+            drawFrame();
+        }
     if (SDL_RenderReadPixels(screen.renderer, nullptr, SDL_PIXELFORMAT_ARGB8888, video.picture->pixels,
                              video.picture->pitch) != 0) {
         std::fprintf(stderr, "kestravel-world route: cannot read the picture back: %s\n", SDL_GetError());
