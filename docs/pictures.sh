@@ -16,5 +16,5 @@ shot 7440 "$route" shot-sluice-distance4
 # The statistics, once the star row has filled.
 ending=$(mktemp)
 trap 'rm -f "$ending"' EXIT
-{ cat "$route"; echo "80 -"; } > "$ending"
+{ cat "$route"; echo "110 -"; } > "$ending"
 shot 100000 "$ending" shot-complete
