@@ -390,3 +390,26 @@ TEST(RouteCommand, PictureDrawsTheFrameAfterTheScript) {
     EXPECT_EQ(runShell("'" + TOOL + "' route '" + worldPath + "' --picture '" + picture + "' 2>/dev/null", out), 2)
         << "a picture needs a script";
 }
+
+TEST(RouteCommand, StarsOnlyCountInBlocksTheGameLoads) {
+    ASSERT_TRUE(toolBuilt()) << TOOL << " is not built";
+    // A header with a blank after the colon names no zone, so its star is not wanted; a second
+    // block with the same header is never loaded either.
+    std::string text = zoneText(0, 0, {"w", "w", "w  @", FLOOR_ROW}) +
+                       zoneText(1, 0, {"", "         $", "         w", FLOOR_ROW}) +
+                       "zone: 2,0\n\n\n\n\n\n\n\n\n\n$\n\n" + FLOOR_ROW + "\n\n" +
+                       zoneText(1, 0, {"$", "", "", FLOOR_ROW}) + startText(0, 0, 0, 0, 3, 1);
+    std::string worldPath = writeTempFile("ghosts.txt", text);
+    std::string script;
+    ASSERT_EQ(route(worldPath, "", script), 0);
+    EXPECT_NE(script.find("# replayed:"), std::string::npos);
+    EXPECT_NE(script.find(" 1 stars, complete 0"), std::string::npos) << script;
+    // Script letters in either case, as the run command reads them.
+    std::string scriptPath = writeTempFile("lower.route", "20 r\n3 rj\n");
+    std::string picture = writeTempFile("lower.png", "");
+    std::string out;
+    EXPECT_EQ(runShell("cd '" + SOURCE + "' && '" + TOOL + "' route '" + worldPath + "' --from '" + scriptPath +
+                           "' --picture '" + picture + "'",
+                       out),
+              0);
+}

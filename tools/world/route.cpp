@@ -1,8 +1,10 @@
 // kestravel-world route FILE [--plan PLAN]: finds a key script that takes all the stars.
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -68,18 +70,20 @@ bool readScript(const char* path, std::vector<RouteStep>& steps) {
         ++number;
         size_t first = line.find_first_not_of(" \t\r");
         if (first == std::string::npos || line[first] == '#') continue;
+        std::istringstream fields(line);
         long frames = 0;
-        char keys[16] = {};
-        if (std::sscanf(line.c_str(), "%ld %15s", &frames, keys) != 2 || frames <= 0 || frames > 100000000L) {
+        std::string keys, extra;
+        if (!(fields >> frames >> keys) || (fields >> extra) || frames <= 0 || frames > 100000000L) {
             std::fprintf(stderr, "kestravel-world route: %s:%d: expected COUNT KEYS\n", path, number);
             return false;
         }
         uint8_t mask = 0;
-        for (const char* k = keys; *k; ++k) {
-            if (*k == 'L') mask |= ROUTE_LEFT;
-            else if (*k == 'R') mask |= ROUTE_RIGHT;
-            else if (*k == 'J') mask |= ROUTE_JUMP;
-            else if (*k != '-') {
+        for (char letter : keys) {
+            char k = static_cast<char>(std::toupper(static_cast<unsigned char>(letter)));
+            if (k == 'L') mask |= ROUTE_LEFT;
+            else if (k == 'R') mask |= ROUTE_RIGHT;
+            else if (k == 'J') mask |= ROUTE_JUMP;
+            else if (k != '-') {
                 std::fprintf(stderr, "kestravel-world route: %s:%d: only L, R, J and - are kept\n", path, number);
                 return false;
             }

@@ -10,7 +10,6 @@
 #include <map>
 #include <queue>
 #include <sstream>
-#include <tuple>
 #include <set>
 #include <unordered_map>
 #include <unordered_set>
@@ -231,6 +230,8 @@ std::vector<RouteStar> findTiles(char wanted) {
         int x = 0, y = 0;
         char tail = 0;
         if (std::sscanf(header.c_str() + 5, "%d,%d%c", &x, &y, &tail) != 2) continue;
+        // The game finds a zone only under its plain decimal header.
+        if (header != "zone:" + std::to_string(x) + "," + std::to_string(y)) continue;
         // Only the block the game would load for this header counts.
         bool first = true;
         for (size_t k = 0; k < h && first; ++k) {
