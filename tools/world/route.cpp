@@ -114,6 +114,10 @@ int reportSoftLocks(const std::vector<RouteStar>& stars, long maxNodes) {
         std::printf("checkpoint %d,%d (%d,%d): %ld states%s, %ld stuck%s\n", checkpoint.zoneX, checkpoint.zoneY,
                     checkpoint.column, checkpoint.row, found.states, found.complete ? "" : " (cut short)",
                     found.stuck, found.otherCheckpoint ? "" : ", no other checkpoint in reach: only a death leads on");
+        std::printf("  stars in reach:");
+        for (const RouteStar& star : found.starsInReach)
+            std::printf(" %d,%d", star.zoneX, star.zoneY);
+        std::printf("%s\n", found.starsInReach.empty() ? " none" : "");
         for (const GameSnapshot& stuck : found.samples)
             std::printf("  stuck in zone %d,%d near x %.0f, y %.0f\n", stuck.currentZoneX, stuck.currentZoneY,
                         stuck.player.x, stuck.player.y);

@@ -395,6 +395,7 @@ SoftLockResult findSoftLocks(const RouteStar& checkpoint, const std::vector<Rout
     std::vector<std::pair<int32_t, int32_t>> nodeZone = {{start.currentZoneX, start.currentZoneY}};
     std::vector<std::pair<float, float>> nodeAt = {{start.player.x, start.player.y}};
 
+    std::set<int32_t> reachedStars;  // every tile the player's middle passes, stars picked out below
     size_t head = 0;
     while (head < frontier.size()) {
         if (static_cast<long>(children.size()) >= maxNodes) {
@@ -408,7 +409,13 @@ SoftLockResult findSoftLocks(const RouteStar& checkpoint, const std::vector<Rout
         for (const Action& action : ACTIONS) {
             if (flying && (action.keys & ROUTE_JUMP)) continue;
             restoreGame(from);
-            for (int32_t f = 0; f < action.frames && !game.playerDead; ++f) stepGame(action.keys);
+            for (int32_t f = 0; f < action.frames && !game.playerDead; ++f) {
+                stepGame(action.keys);
+                int32_t column = static_cast<int32_t>(std::floor((player.x + player.width * 0.5f) / 40.0f));
+                int32_t row = static_cast<int32_t>(std::floor((player.y + player.height * 0.5f) / 40.0f));
+                if (!game.playerDead && column >= 0 && column < ZONE_COLUMNS && row >= 0 && row < ZONE_ROWS)
+                    reachedStars.insert(tileIdentity(world.currentZoneX, world.currentZoneY, column, row));
+            }
             if (!game.playerDead && world.checkpointIdentity != start.checkpointIdentity) result.otherCheckpoint = true;
             if (game.playerDead || world.checkpointIdentity != start.checkpointIdentity) {
                 children[node].push_back(-1);
@@ -434,6 +441,9 @@ SoftLockResult findSoftLocks(const RouteStar& checkpoint, const std::vector<Rout
     }
     size_t count = children.size();
     result.states = static_cast<long>(count);
+    for (const RouteStar& star : stars)
+        if (reachedStars.count(tileIdentity(star.zoneX, star.zoneY, star.column, star.row)))
+            result.starsInReach.push_back(star);
 
     // Backwards from every way out; states never expanded count as free, being unknown.
     std::vector<std::vector<int32_t>> parents(count);

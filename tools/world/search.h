@@ -81,6 +81,7 @@ struct SoftLockResult {
     long stuck = 0;                     // from which neither a death nor another checkpoint can be reached
     bool complete = true;               // false when the cap cut the exploration short
     bool otherCheckpoint = false;       // some other checkpoint is in reach, so a death is not the only way on
+    std::vector<RouteStar> starsInReach;  // stars whose tile the player's middle can reach from here
     std::vector<GameSnapshot> samples;  // one stuck state per zone
 };
 // Every state reachable after a respawn on this checkpoint with every star already taken
