@@ -364,6 +364,26 @@ TEST(ShippedWorld, NoCheckpointLeavesThePlayerStuck) {
     EXPECT_EQ(runShell("'" + TOOL + "' route '" + WORLD + "' --soft-locks", out), 0) << out;
     EXPECT_EQ(out.find("stuck in"), std::string::npos) << out;
     EXPECT_EQ(out.find("cut short"), std::string::npos) << out;
+
+    // No single checkpoint leaves every star in reach: all ten ask for a route.
+    std::istringstream lines(out);
+    std::string line, checkpoint;
+    std::map<std::string, std::set<std::string>> reach;
+    while (std::getline(lines, line)) {
+        if (line.compare(0, 11, "checkpoint ") == 0) checkpoint = line.substr(11, line.find(':') - 11);
+        const std::string label = "  stars in reach:";
+        if (line.compare(0, label.size(), label) != 0) continue;
+        std::istringstream zones(line.substr(label.size()));
+        std::string zone;
+        while (zones >> zone) reach[checkpoint].insert(zone);
+    }
+    ASSERT_EQ(reach.size(), 5u) << out;
+    std::set<std::string> all;
+    for (const auto& [where, zones] : reach) {
+        EXPECT_LT(zones.size(), 9u) << where;
+        all.insert(zones.begin(), zones.end());
+    }
+    EXPECT_EQ(all.size(), 10u) << out;
 }
 
 TEST(RouteCommand, PictureDrawsTheFrameAfterTheScript) {
