@@ -201,12 +201,20 @@ TEST(ShippedWorld, ThirtyConnectedZonesWithWalledOuterEdgesAndTenStars) {
         ASSERT_TRUE(loadZone(zone.first, zone.second));
         for (int32_t flag : world.tileFlags) stars += flag == TILE_STAR;
         for (int i = 0; i < 16; ++i) {
-            if (!known.count({zone.first, zone.second + 1})) EXPECT_EQ(tileAt(i, 11), TILE_WALL) << "top " << i;
-            if (!known.count({zone.first, zone.second - 1})) EXPECT_EQ(tileAt(i, 0), TILE_WALL) << "bottom " << i;
+            if (!known.count({zone.first, zone.second + 1})) {
+                EXPECT_EQ(tileAt(i, 11), TILE_WALL) << "top " << i;
+            }
+            if (!known.count({zone.first, zone.second - 1})) {
+                EXPECT_EQ(tileAt(i, 0), TILE_WALL) << "bottom " << i;
+            }
         }
         for (int i = 0; i < 12; ++i) {
-            if (!known.count({zone.first + 1, zone.second})) EXPECT_EQ(tileAt(15, i), TILE_WALL) << "right " << i;
-            if (!known.count({zone.first - 1, zone.second})) EXPECT_EQ(tileAt(0, i), TILE_WALL) << "left " << i;
+            if (!known.count({zone.first + 1, zone.second})) {
+                EXPECT_EQ(tileAt(15, i), TILE_WALL) << "right " << i;
+            }
+            if (!known.count({zone.first - 1, zone.second})) {
+                EXPECT_EQ(tileAt(0, i), TILE_WALL) << "left " << i;
+            }
         }
     }
     EXPECT_EQ(stars, 10);
