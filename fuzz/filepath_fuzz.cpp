@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,11 @@ std::string scratch() {
         char pattern[] = "/tmp/kestravel-filepath-fuzz.XXXXXX";
         const char* made = mkdtemp(pattern);
         if (!made) std::abort();
+        static std::string removed = made;
+        std::atexit([] {
+            std::error_code ignored;
+            std::filesystem::remove_all(removed, ignored);
+        });
         return std::string(made);
     }();
     return folder;
