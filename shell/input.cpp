@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "shell/display.h"
+#include "shell/platform.h"
 
 InputState input;
 
@@ -131,6 +132,8 @@ void updateController() {
 }
 
 void loadControllerMappings() {
+    // A folder opens as a file of absurd size and a FIFO never opens: only a plain file is read.
+    if (!isRegularFile("data/game/gamecontrollerdb.txt")) return;
     SDL_RWops* file = SDL_RWFromFile("data/game/gamecontrollerdb.txt", "rb");
     if (!file) return;
     SDL_GameControllerAddMappingsFromRW(file, 1);
