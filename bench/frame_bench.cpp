@@ -1,0 +1,83 @@
+// A whole frame drawn and presented with the shipped assets on the offscreen renderer, opened
+// the way the game opens its screen, against a frame that is only cleared and presented.
+#include <benchmark/benchmark.h>
+
+#include <SDL.h>
+#include <SDL_image.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "gameplay/flow.h"
+#include "gameplay/replay.h"
+#include "gameplay/sound.h"
+#include "gameplay/state.h"
+#include "render/frame.h"
+#include "render/sprite.h"
+#include "shell/display.h"
+#include "shell/platform.h"
+#include "world/assets.h"
+#include "world/world.h"
+
+namespace {
+
+// The game's screen on the named SDL render driver, with the shipped assets loaded onto it.
+bool openGame(const char* driver) {
+    static std::string current;
+    static bool ready = false;
+    if (ready && current == driver) return true;
+    if (ready) {
+        freeAssets();
+        closeScreen();
+    } else {
+        setenv("SDL_VIDEODRIVER", "offscreen", 1);
+        if (!initSdl(SDL_INIT_VIDEO, IMG_INIT_PNG)) return false;
+        if (!changeDirectory(KESTRAVEL_SOURCE_DIR)) return false;
+        resetSoundState();
+    }
+    ready = false;
+    SDL_SetHint(SDL_HINT_RENDER_DRIVER, driver);
+    if (!openScreen(640, 480, 1, "Kestravel  -  Ctrl+F for Fullscreen", 1.0f)) return false;
+    SDL_RendererInfo info{};
+    if (SDL_GetRendererInfo(screen.renderer, &info) != 0 || std::string(info.name) != driver) return false;
+    initWorld();
+    startHeadlessGame();
+    current = driver;
+    ready = true;
+    return true;
+}
+
+// The start room after the intro, the player walking right through it.
+void drawFrameAndPresent(benchmark::State& state, const char* driver) {
+    if (!openGame(driver)) {
+        state.SkipWithError("no such offscreen renderer");
+        return;
+    }
+    uint8_t keys[REPLAY_KEYS] = {};
+    for (auto _ : state) {
+        state.PauseTiming();
+        keys[SDL_SCANCODE_RIGHT] = 1;
+        runHeadlessFrame(keys);
+        if (player.x > 500) resetToStart();
+        state.ResumeTiming();
+        drawFrame();
+        presentFrame();
+    }
+}
+BENCHMARK_CAPTURE(drawFrameAndPresent, software, "software")->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(drawFrameAndPresent, opengl, "opengl")->Unit(benchmark::kMicrosecond);
+
+void clearAndPresent(benchmark::State& state, const char* driver) {
+    if (!openGame(driver)) {
+        state.SkipWithError("no such offscreen renderer");
+        return;
+    }
+    for (auto _ : state) {
+        clearScreen(0);
+        presentFrame();
+    }
+}
+BENCHMARK_CAPTURE(clearAndPresent, software, "software")->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(clearAndPresent, opengl, "opengl")->Unit(benchmark::kMicrosecond);
+
+}  // namespace

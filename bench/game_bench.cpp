@@ -1,0 +1,86 @@
+// One update of the game while walking and jumping on the shipped world, and building a zone.
+#include <benchmark/benchmark.h>
+
+#include <SDL.h>
+
+#include <cstring>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "gameplay/flow.h"
+#include "gameplay/hazards.h"
+#include "gameplay/movement.h"
+#include "gameplay/replay.h"
+#include "gameplay/sound.h"
+#include "gameplay/state.h"
+#include "shell/display.h"
+#include "world/world.h"
+
+namespace {
+
+const std::string WORLD = std::string(KESTRAVEL_SOURCE_DIR) + "/data/game/world1.txt";
+
+bool startShippedWorld() {
+    resetSoundState();
+    resetWorldState();
+    resetGameState();
+    if (loadWorldLinesFrom(WORLD) <= 0) return false;
+    resetToStart();
+    startHeadlessGame();
+    return true;
+}
+
+// Every zone the shipped world names, in file order.
+std::vector<std::pair<int, int>> shippedZones() {
+    std::vector<std::pair<int, int>> zones;
+    for (const std::string& line : world.lines) {
+        if (line.rfind("zone:", 0) != 0) continue;
+        size_t comma = line.find(',');
+        if (comma == std::string::npos) continue;
+        zones.push_back({std::stoi(line.substr(5, comma - 5)), std::stoi(line.substr(comma + 1))});
+    }
+    return zones;
+}
+
+// Right for four seconds with a hop every half second, then left the same way, over and over;
+// a run that leaves the start area is called back by RESTART.
+void updateGameWalkingAndJumping(benchmark::State& state) {
+    if (!startShippedWorld()) {
+        state.SkipWithError("no shipped world");
+        return;
+    }
+    uint8_t keys[REPLAY_KEYS] = {};
+    screen.keyState = keys;
+    int64_t frame = 0;
+    for (auto _ : state) {
+        int phase = static_cast<int>(frame % 560);
+        keys[SDL_SCANCODE_RIGHT] = phase < 280;
+        keys[SDL_SCANCODE_LEFT] = phase >= 280;
+        keys[SDL_SCANCODE_SPACE] = phase % 35 < 3;
+        updateGame();
+        if (++frame % 20000 == 0) resetToStart();
+    }
+    benchmark::DoNotOptimize(player.x);
+    state.counters["jumps"] = game.jumpCount;
+    screen.keyState = nullptr;
+}
+BENCHMARK(updateGameWalkingAndJumping)->Unit(benchmark::kNanosecond);
+
+void loadZoneOfTheShippedWorld(benchmark::State& state) {
+    if (!startShippedWorld()) {
+        state.SkipWithError("no shipped world");
+        return;
+    }
+    std::vector<std::pair<int, int>> zones = shippedZones();
+    size_t next = 0;
+    for (auto _ : state) {
+        const auto& zone = zones[next];
+        benchmark::DoNotOptimize(loadZone(zone.first, zone.second));
+        next = (next + 1) % zones.size();
+    }
+    state.counters["zones"] = static_cast<double>(zones.size());
+}
+BENCHMARK(loadZoneOfTheShippedWorld)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
