@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <set>
 #include <string>
 #include <utility>
@@ -21,6 +22,7 @@
 #include "render/sprite.h"
 #include "shell/display.h"
 #include "tools/world/commands.h"
+#include "tools/world/offscreen.h"
 #include "world/assets.h"
 #include "world/world.h"
 
@@ -64,15 +66,6 @@ bool zoneHeader(const std::string& line, int32_t& x, int32_t& y) {
     if (comma == std::string::npos) return false;
     if (!parseWhole(lower.substr(5, comma - 5), x) || !parseWhole(lower.substr(comma + 1), y)) return false;
     return lower == "zone:" + std::to_string(x) + "," + std::to_string(y);
-}
-
-void setVideoDriverIfUnset() {
-    if (std::getenv("SDL_VIDEODRIVER")) return;
-#ifdef _WIN32
-    _putenv_s("SDL_VIDEODRIVER", "offscreen");
-#else
-    setenv("SDL_VIDEODRIVER", "offscreen", 1);
-#endif
 }
 
 // The pictures come from the data folder found from the current directory; the directory is restored.
@@ -143,23 +136,6 @@ void shrinkInto(const SDL_Surface* zone, SDL_Surface* map, int left, int top, in
     }
 }
 
-struct Video {
-    SDL_Texture* target = nullptr;
-    SDL_Surface* zone = nullptr;
-    SDL_Surface* map = nullptr;
-    ~Video() {
-        freeAssets();
-        if (map) SDL_FreeSurface(map);
-        if (zone) SDL_FreeSurface(zone);
-        if (target) SDL_DestroyTexture(target);
-        if (screen.renderer) SDL_DestroyRenderer(screen.renderer);
-        if (screen.window) SDL_DestroyWindow(screen.window);
-        screen.renderer = nullptr;
-        screen.window = nullptr;
-        IMG_Quit();
-        SDL_Quit();
-    }
-};
 
 }  // namespace
 
@@ -215,29 +191,17 @@ int commandMap(int argc, char** argv) {
     std::filesystem::path out = std::filesystem::absolute(argv[1], error);
     if (error) out = argv[1];
 
-    setVideoDriverIfUnset();
-    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-        std::fprintf(stderr, "kestravel-world: no video: %s\n", SDL_GetError());
+    Offscreen video;
+    if (!openOffscreen(video, "kestravel-world")) return 1;
+    // Freed before the video shuts SDL down.
+    std::unique_ptr<SDL_Surface, void (*)(SDL_Surface*)> map(
+        SDL_CreateRGBSurfaceWithFormat(0, int(mapWidth), int(mapHeight), 32, SDL_PIXELFORMAT_ARGB8888), SDL_FreeSurface);
+    if (!map) {
+        std::fprintf(stderr, "kestravel-world: cannot make a picture of %lld x %lld pixels\n", (long long)mapWidth,
+                     (long long)mapHeight);
         return 1;
     }
-    IMG_Init(IMG_INIT_PNG);
-    Video video;
-    screen.window = SDL_CreateWindow("kestravel-world map", 0, 0, 640, 480, SDL_WINDOW_HIDDEN);
-    if (screen.window) screen.renderer = SDL_CreateRenderer(screen.window, -1, SDL_RENDERER_SOFTWARE | SDL_RENDERER_TARGETTEXTURE);
-    if (screen.renderer) {
-        video.target = SDL_CreateTexture(screen.renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET, 640, 480);
-    }
-    video.zone = SDL_CreateRGBSurfaceWithFormat(0, 640, 480, 32, SDL_PIXELFORMAT_ARGB8888);
-    video.map = SDL_CreateRGBSurfaceWithFormat(0, int(mapWidth), int(mapHeight), 32, SDL_PIXELFORMAT_ARGB8888);
-    if (!video.target || !video.zone || !video.map || SDL_SetRenderTarget(screen.renderer, video.target) != 0) {
-        std::fprintf(stderr, "kestravel-world: cannot draw offscreen: %s\n", SDL_GetError());
-        return 1;
-    }
-    screen.logicalWidth = 640;
-    screen.logicalHeight = 480;
-    screen.windowed = 1;
-    SDL_SetRenderDrawBlendMode(screen.renderer, SDL_BLENDMODE_BLEND);
-    SDL_FillRect(video.map, nullptr, SDL_MapRGB(video.map->format, 12, 12, 16));
+    SDL_FillRect(map.get(), nullptr, SDL_MapRGB(map->format, 12, 12, 16));
     loadPictures();
 
     for (const auto& [x, y] : zones) {
@@ -248,14 +212,11 @@ int commandMap(int argc, char** argv) {
         } else {
             drawPlainRoom();
         }
-        if (SDL_RenderReadPixels(screen.renderer, nullptr, SDL_PIXELFORMAT_ARGB8888, video.zone->pixels, video.zone->pitch) != 0) {
-            std::fprintf(stderr, "kestravel-world: cannot read the picture back: %s\n", SDL_GetError());
-            return 1;
-        }
-        shrinkInto(video.zone, video.map, int((x - minX) * zoneWidth), int((maxY - y) * zoneHeight), int(zoneWidth),
+        if (!readOffscreen(video, "kestravel-world")) return 1;
+        shrinkInto(video.frame, map.get(), int((x - minX) * zoneWidth), int((maxY - y) * zoneHeight), int(zoneWidth),
                    int(zoneHeight));
     }
-    if (IMG_SavePNG(video.map, out.string().c_str()) != 0) {
+    if (IMG_SavePNG(map.get(), out.string().c_str()) != 0) {
         std::fprintf(stderr, "kestravel-world: cannot write %s: %s\n", out.string().c_str(), SDL_GetError());
         return 1;
     }
