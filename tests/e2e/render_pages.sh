@@ -70,44 +70,14 @@ sleep 0.5
 shoot about
 press_keys ctrl w
 
-python3 - "$tmp" <<'PY' || fail "the pictures do not look right"
-import struct, sys, zlib
+python3 - "$tmp" "$(dirname "$0")/lib" <<'PY' || fail "the pictures do not look right"
+import sys
+sys.path.insert(0, sys.argv[2])
+from pngread import load_png
 
 def load(path):
-    data = open(path, "rb").read()
-    pos, idat, header = 8, b"", None
-    while pos < len(data):
-        length, kind = struct.unpack(">I4s", data[pos:pos + 8])
-        body = data[pos + 8:pos + 8 + length]
-        if kind == b"IHDR":
-            header = struct.unpack(">IIBBBBB", body)
-        elif kind == b"IDAT":
-            idat += body
-        pos += 12 + length
-    width, height, depth, colour, _, _, _ = header
-    bpp = 4 if colour == 6 else 3
+    width, height, bpp, rows = load_png(path)
     stride = width * bpp
-    raw = zlib.decompress(idat)
-    rows, previous = [], bytearray(stride)
-    for y in range(height):
-        kind = raw[y * (stride + 1)]
-        line = bytearray(raw[y * (stride + 1) + 1:(y + 1) * (stride + 1)])
-        for i in range(stride):
-            a = line[i - bpp] if i >= bpp else 0
-            b = previous[i]
-            c = previous[i - bpp] if i >= bpp else 0
-            if kind == 1:
-                line[i] = (line[i] + a) & 255
-            elif kind == 2:
-                line[i] = (line[i] + b) & 255
-            elif kind == 3:
-                line[i] = (line[i] + ((a + b) >> 1)) & 255
-            elif kind == 4:
-                p = a + b - c
-                pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
-                line[i] = (line[i] + (a if pa <= pb and pa <= pc else b if pb <= pc else c)) & 255
-        rows.append(bytes(line))
-        previous = line
     # Every fourth pixel of every fourth row is plenty to judge a picture.
     return [tuple(rows[y][x:x + 3]) for y in range(0, height, 4) for x in range(0, stride, 4 * bpp)]
 

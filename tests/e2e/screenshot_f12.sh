@@ -56,49 +56,15 @@ if command -v xprop >/dev/null; then
 fi
 
 cat >"$tmp/check.py" <<'PY'
-import struct, sys, zlib
+import sys
+sys.path.insert(0, sys.argv[2])
+from pngread import load_png
 
-data = open(sys.argv[1], "rb").read()
-if data[:8] != b"\x89PNG\r\n\x1a\n":
-    sys.exit("not a PNG")
-pos, idat, header = 8, b"", None
-while pos < len(data):
-    length, kind = struct.unpack(">I4s", data[pos:pos + 8])
-    body = data[pos + 8:pos + 8 + length]
-    if kind == b"IHDR":
-        header = struct.unpack(">IIBBBBB", body)
-    elif kind == b"IDAT":
-        idat += body
-    pos += 12 + length
-width, height, depth, colour, _, _, interlace = header
-print("size %dx%d depth %d colour type %d" % (width, height, depth, colour))
+width, height, bpp, rows = load_png(sys.argv[1])
+print("size %dx%d" % (width, height))
 if (width, height) != (640, 480):
     sys.exit("expected 640x480")
-if depth != 8 or colour not in (2, 6) or interlace:
-    sys.exit("unexpected pixel format")
-bpp = 4 if colour == 6 else 3
 stride = width * bpp
-raw = zlib.decompress(idat)
-rows, previous = [], bytearray(stride)
-for y in range(height):
-    kind = raw[y * (stride + 1)]
-    line = bytearray(raw[y * (stride + 1) + 1:(y + 1) * (stride + 1)])
-    for i in range(stride):
-        a = line[i - bpp] if i >= bpp else 0
-        b = previous[i]
-        c = previous[i - bpp] if i >= bpp else 0
-        if kind == 1:
-            line[i] = (line[i] + a) & 255
-        elif kind == 2:
-            line[i] = (line[i] + b) & 255
-        elif kind == 3:
-            line[i] = (line[i] + ((a + b) >> 1)) & 255
-        elif kind == 4:
-            p = a + b - c
-            pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
-            line[i] = (line[i] + (a if pa <= pb and pa <= pc else b if pb <= pc else c)) & 255
-    rows.append(bytes(line))
-    previous = line
 colours, lit = set(), 0
 for line in rows:
     for x in range(0, stride, bpp):
@@ -136,7 +102,7 @@ shot=""
 for attempt in $(seq 8); do
     sleep 1.5
     shot=$(shoot) || fail "no screenshot in the pictures folder; run folder has: $(ls "$tmp/run")"
-    python3 "$tmp/check.py" "$shot" && break
+    python3 "$tmp/check.py" "$shot" "$(dirname "$0")/lib" && break
     [ "$attempt" -eq 8 ] && fail "screenshot check failed"
 done
 basename "$shot" | grep -Eq '^Kestravel_[0-9]{8}-[0-9]{6}(-[0-9]+)?\.png$' || fail "odd name $(basename "$shot")"
