@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "gameplay/flow.h"
+#include "gameplay/hazards.h"
 #include "gameplay/movement.h"
 #include "gameplay/sound.h"
 #include "gameplay/state.h"
@@ -67,6 +68,7 @@ void startUp() {
     resetGameState();
     resetFlowState();
     resetMovementState();
+    resetHazardState();
     resetShellState();
 
     // Before SDL is touched, so a missing data folder opens no window at all.
