@@ -10,7 +10,6 @@
 using namespace launchtest;
 namespace fs = std::filesystem;
 
-
 namespace {
 
 // "Kestravel_" then YYYYMMDD-hhmmss (a pattern of digits), then `rest`.
