@@ -43,7 +43,8 @@ SDL_AUDIODRIVER=dummy "$bin/Kestravel_Main" >"$tmp/game.out" 2>&1 &
 game_pid=$!
 
 window=""
-for _ in $(seq 100); do
+# Generous: start-up under the sanitizers on a loaded machine is slow.
+for _ in $(seq 1200); do
     window=$(xdotool search --name 'Ctrl\+F for Fullscreen' 2>/dev/null | head -n1) && [ -n "$window" ] && break
     kill -0 "$game_pid" 2>/dev/null || fail "the game ended before its window showed"
     sleep 0.1

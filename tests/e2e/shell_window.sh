@@ -31,7 +31,7 @@ cd "$TMP"
 SDL_AUDIODRIVER=dummy "$BIN/Kestravel_Main" >"$TMP/out" 2>"$TMP/err" &
 GAME_PID=$!
 
-window=$(wait_for_window "$TITLE" 60) || fail "no window titled '$TITLE'"
+window=$(wait_for_window "$TITLE" 120 "$GAME_PID") || fail "no window titled '$TITLE'"
 size=$(window_size "$window")
 [ "$size" = "640x480" ] || fail "window is $size, expected 640x480"
 [ -z "$(window_titled "Kestravel - Error")" ] || fail "the game reported an error"

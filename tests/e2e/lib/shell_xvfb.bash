@@ -47,7 +47,9 @@ window_titled() {
     xwininfo -root -tree 2>/dev/null | grep -F "\"$1\":" | awk '{print $1}' | head -n 1
 }
 
-# Waits up to $2 seconds for a window titled $1; prints its id.
+# Waits up to $2 seconds for a window titled $1; prints its id. With a process id as $3, gives
+# up as soon as that process has ended. Start-up under the sanitizers on a loaded machine can
+# take many seconds, so callers allow generously.
 wait_for_window() {
     local id i
     for i in $(seq 1 $(($2 * 10))); do
@@ -55,6 +57,9 @@ wait_for_window() {
         if [ -n "$id" ]; then
             echo "$id"
             return 0
+        fi
+        if [ -n "${3:-}" ] && ! kill -0 "$3" 2>/dev/null; then
+            return 1
         fi
         sleep 0.1
     done
