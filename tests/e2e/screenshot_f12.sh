@@ -51,9 +51,14 @@ for _ in $(seq 1200); do
 done
 [ -n "$window" ] || fail "no game window"
 
-# The window carries the game's icon.
+# The window carries the game's icon, put on it just after the window opens.
 if command -v xprop >/dev/null; then
-    xprop -id "$window" _NET_WM_ICON | head -c 200 | grep -q 'Icon (128 x 128)' || fail "the window has no icon"
+    icon=""
+    for _ in $(seq 300); do
+        xprop -id "$window" _NET_WM_ICON 2>/dev/null | head -c 200 | grep -q 'Icon (128 x 128)' && icon=yes && break
+        sleep 0.1
+    done
+    [ -n "$icon" ] || fail "the window has no icon"
 fi
 
 cat >"$tmp/check.py" <<'PY'
