@@ -1,6 +1,7 @@
 #include "render/frame.h"
 
 #include <cmath>
+#include <cstring>
 
 #include "gameplay/flow.h"
 #include "gameplay/movement.h"
@@ -8,6 +9,7 @@
 #include "gameplay/state.h"
 #include "render/screens.h"
 #include "render/sprite.h"
+#include "shell/display.h"
 #include "shell/platform.h"
 #include "world/assets.h"
 #include "world/world.h"
@@ -36,10 +38,11 @@ static Sprite* currentSheet() {
     return assets.sheets[distance];
 }
 
-void drawRoom() {
-    Sprite* sheet = currentSheet();
-    selectFrame(sheet, 1);
-    drawSpriteSized(sheet, 0, 0, 640, 480);
+static void drawRoomStraight(Sprite* sheet) {
+    if (sheet) {
+        selectFrame(sheet, 1);
+        drawSpriteSized(sheet, 0, 0, 640, 480);
+    }
 
     Sprite* star = assets.stars[0];
     double halfWidth = spriteDrawWidth(star) / 2.0;
@@ -49,7 +52,7 @@ void drawRoom() {
         for (int column = 0; column < ZONE_COLUMNS; column++, index++) {
             int32_t flags = world.tileFlags[index];
             int chosen = tileFrame(flags, world.tileDirection[index], column, row);
-            if (chosen >= 0) {
+            if (chosen >= 0 && sheet) {
                 selectFrame(sheet, chosen);
                 drawSprite(sheet, column * TILE_SIZE, 480 - (row + 1) * TILE_SIZE);
             }
@@ -61,6 +64,70 @@ void drawRoom() {
         }
     }
 }
+
+static bool roomCacheMatches(const Sprite* sheet) {
+    const Sprite* star = assets.stars[0];
+    return frame.roomCacheValid && frame.cachedSheet == sheet && frame.cachedStar == star &&
+           frame.cachedStarWidth == spriteDrawWidth(star) && frame.cachedStarHeight == spriteDrawHeight(star) &&
+           std::memcmp(frame.cachedFlags, world.tileFlags, sizeof frame.cachedFlags) == 0 &&
+           std::memcmp(frame.cachedDirections, world.tileDirection, sizeof frame.cachedDirections) == 0;
+}
+
+static bool redrawRoomCache(Sprite* sheet) {
+    SDL_Texture* previous = SDL_GetRenderTarget(screen.renderer);
+    if (SDL_SetRenderTarget(screen.renderer, frame.roomCache) != 0) return false;
+    // The black the frame was cleared to, below a background that may let it through.
+    setDrawColourOpaque(rgba(0, 0, 0, 255));
+    SDL_RenderClear(screen.renderer);
+    drawRoomStraight(sheet);
+    SDL_SetRenderTarget(screen.renderer, previous);
+    const Sprite* star = assets.stars[0];
+    frame.cachedSheet = sheet;
+    frame.cachedStar = star;
+    frame.cachedStarWidth = spriteDrawWidth(star);
+    frame.cachedStarHeight = spriteDrawHeight(star);
+    std::memcpy(frame.cachedFlags, world.tileFlags, sizeof frame.cachedFlags);
+    std::memcpy(frame.cachedDirections, world.tileDirection, sizeof frame.cachedDirections);
+    frame.roomCacheValid = 1;
+    return true;
+}
+
+void drawRoom() {
+    Sprite* sheet = currentSheet();
+    // Without a sheet the room is only stars over what is already there: nothing to keep.
+    if (!frame.roomCache || !sheet || !screen.renderer) {
+        drawRoomStraight(sheet);
+        return;
+    }
+    if (!roomCacheMatches(sheet) && !redrawRoomCache(sheet)) {
+        frame.roomCacheValid = 0;
+        drawRoomStraight(sheet);
+        return;
+    }
+    SDL_Rect whole = {0, 0, 640, 480};
+    SDL_RenderCopy(screen.renderer, frame.roomCache, nullptr, &whole);
+}
+
+bool createRoomCache() {
+    freeRoomCache();
+    if (!screen.renderer) return false;
+    SDL_RendererInfo info;
+    if (SDL_GetRendererInfo(screen.renderer, &info) != 0 || !(info.flags & SDL_RENDERER_TARGETTEXTURE)) return false;
+    frame.roomCache =
+        SDL_CreateTexture(screen.renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET, 640, 480);
+    if (!frame.roomCache) return false;
+    // The background is opaque, so the copy replaces what lies below, as drawing it straight did.
+    SDL_SetTextureBlendMode(frame.roomCache, SDL_BLENDMODE_NONE);
+    return true;
+}
+
+void freeRoomCache() {
+    if (frame.roomCache) SDL_DestroyTexture(frame.roomCache);
+    frame.roomCache = nullptr;
+    invalidateRoomCache();
+}
+
+void invalidateRoomCache() { frame.roomCacheValid = 0; }
 
 static void drawPlayer() {
     Sprite* sprite = player.sprite;

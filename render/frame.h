@@ -1,9 +1,23 @@
 #pragma once
 // Drawing one whole frame: room, player, preview, fades, then the screens.
+#include <SDL.h>
+
 #include <cstdint>
 
+#include "world/world.h"
+
+struct Sprite;
+
 struct FrameState {
-    int32_t previewScreenY;   // screen y of the jump preview when last drawn
+    int32_t previewScreenY;                   // screen y of the jump preview when last drawn
+    SDL_Texture* roomCache;                   // the room as last drawn; null draws it straight
+    int32_t roomCacheValid;                   // 0 until drawn, after a change of sprites or lost targets
+    const Sprite* cachedSheet;                // what the cached room was drawn with
+    const Sprite* cachedStar;
+    int32_t cachedStarWidth;
+    int32_t cachedStarHeight;
+    int32_t cachedFlags[ZONE_TILES];
+    int32_t cachedDirections[ZONE_TILES];
 };
 extern FrameState frame;
 
@@ -11,3 +25,7 @@ void drawFrame();
 int tileFrame(int32_t flags, int32_t direction, int column, int row);  // -1 for none
 // Background, tiles and room stars of the current zone with the sheet of its distance.
 void drawRoom();
+// The room changes only when a tile does, so it is drawn once into a texture and copied after.
+bool createRoomCache();   // needs the renderer; false leaves the room drawn straight
+void freeRoomCache();
+void invalidateRoomCache();

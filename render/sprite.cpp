@@ -7,6 +7,7 @@
 
 #include "gameplay/sound.h"
 #include "gameplay/state.h"
+#include "render/frame.h"
 #include "render/font.h"
 #include "shell/display.h"
 #include "world/assets.h"
@@ -143,6 +144,8 @@ void clearScreen(Colour colour) {
 
 void freeSprite(Sprite* sprite) {
     if (!sprite) return;
+    // A new sprite may come at the same address: the kept room must not be taken for it.
+    invalidateRoomCache();
     if (sprite->texture) SDL_DestroyTexture(sprite->texture);
     if (sprite->surface) SDL_FreeSurface(sprite->surface);
     delete sprite;
@@ -154,6 +157,7 @@ static void release(Sprite*& sprite) {
 }
 
 void freeAssets() {
+    freeRoomCache();
     for (Sprite*& sheet : assets.sheets) release(sheet);
     for (Sprite*& star : assets.stars) release(star);
     release(player.sprite);

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <new>
+#include <vector>
 
 #include "gameplay/flow.h"
 #include "gameplay/movement.h"
@@ -11,6 +12,7 @@
 #include "render/font.h"
 #include "render/frame.h"
 #include "render/sprite.h"
+#include "shell/display.h"
 #include "shell/platform.h"
 #include "shell/shell.h"
 #include "tests/support/render_support.h"
@@ -330,6 +332,7 @@ TEST_F(FrameTest, DrawingAllocatesNothing) {
     movement.idleFrames = 100;
     shell.showFps = 1;
     shell.fpsEstimate = 59.98f;
+    ASSERT_TRUE(createRoomCache());
     allocations = 0;
     countingAllocations = true;
     // An explicit call, because an optimiser may drop a new/delete pair.
@@ -346,6 +349,72 @@ TEST_F(FrameTest, DrawingAllocatesNothing) {
         countingAllocations = false;
         EXPECT_EQ(allocations, 0) << "page " << page;
     }
+}
+
+// The whole frame as it stands, read back.
+std::vector<Uint32> wholeFrame() {
+    std::vector<Uint32> pixels(640 * 480);
+    SDL_RenderReadPixels(screen.renderer, nullptr, SDL_PIXELFORMAT_ARGB8888, pixels.data(), 640 * 4);
+    return pixels;
+}
+
+// The frame drawn without a kept room, which is left as it was found.
+std::vector<Uint32> frameDrawnStraight() {
+    bool kept = frame.roomCache != nullptr;
+    freeRoomCache();
+    drawFrame();
+    std::vector<Uint32> pixels = wholeFrame();
+    if (kept) createRoomCache();
+    return pixels;
+}
+
+TEST_F(FrameTest, KeptRoomLooksLikeTheRoomDrawnStraightAndFollowsEveryChange) {
+    for (int column = 0; column < ZONE_COLUMNS; column++) world.tileFlags[tileIndex(column, 0)] = TILE_WALL;
+    world.tileFlags[tileIndex(3, 3)] = TILE_SPIKE;
+    world.tileDirection[tileIndex(3, 3)] = DIR_LEFT;
+    world.tileFlags[tileIndex(5, 1)] = TILE_CHECKPOINT;
+    world.tileFlags[tileIndex(8, 4)] = TILE_STAR;
+    world.tileFlags[tileIndex(9, 4)] = TILE_WALL | TILE_STAR;
+    world.zoneDistance = 1;
+    player.x = 300;
+    player.y = 40;
+    std::vector<Uint32> straight = frameDrawnStraight();
+    ASSERT_TRUE(createRoomCache()) << SDL_GetError();
+
+    drawFrame();
+    EXPECT_TRUE(wholeFrame() == straight) << "first frame with the room kept";
+    drawFrame();
+    EXPECT_TRUE(wholeFrame() == straight) << "the kept room copied again";
+
+    // Every change the game makes to a room shows at once.
+    struct Change {
+        const char* what;
+        void (*apply)();
+    };
+    const Change changes[] = {
+        {"a star taken", [] { world.tileFlags[tileIndex(8, 4)] &= ~TILE_STAR; }},
+        {"a checkpoint lit", [] { world.tileFlags[tileIndex(5, 1)] = TILE_CHECKPOINT | TILE_CHECKPOINT_ACTIVE; }},
+        {"a spike turned", [] { world.tileDirection[tileIndex(3, 3)] = DIR_UP; }},
+        {"another distance", [] { world.zoneDistance = 0; }},
+        {"another zone", [] {
+             for (int i = 0; i < ZONE_TILES; i++) world.tileFlags[i] = i % 5 == 0 ? TILE_WALL : TILE_EMPTY;
+         }},
+    };
+    for (const Change& change : changes) {
+        change.apply();
+        drawFrame();
+        std::vector<Uint32> kept = wholeFrame();
+        EXPECT_TRUE(kept == frameDrawnStraight()) << change.what;
+    }
+
+    // A sheet freed and another loaded, most likely at the same address.
+    drawFrame();
+    freeSprite(assets.sheets[0]);
+    assets.sheets[0] = loadSprite(dir + "/sheet1.png");
+    ASSERT_TRUE(setSpriteFrames(assets.sheets[0], 12, 1));
+    drawFrame();
+    std::vector<Uint32> kept = wholeFrame();
+    EXPECT_TRUE(kept == frameDrawnStraight()) << "after the sheet was loaded again";
 }
 
 TEST_F(FrameTest, NothingMissingStopsTheFrame) {

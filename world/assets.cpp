@@ -4,6 +4,7 @@
 
 #include "gameplay/sound.h"
 #include "gameplay/state.h"
+#include "render/frame.h"
 #include "render/font.h"
 #include "render/sprite.h"
 #include "shell/input.h"
@@ -61,6 +62,7 @@ void loadAssets() {
     assets.narrowKeys = loadFramed("data/graphics/narrow.png", 11, 1);
     assets.wideKeys = loadFramed("data/graphics/wide.png", 6, 1);
     loadControllerMappings();
+    createRoomCache();
 }
 
 void initWorld() {
