@@ -12,12 +12,12 @@ struct FrameState {
     int32_t previewScreenY;                   // screen y of the jump preview when last drawn
     SDL_Texture* roomCache;                   // the room as last drawn; null draws it straight
     int32_t roomCacheValid;                   // 0 until drawn, after a change of sprites or lost targets
-    const Sprite* cachedSheet;                // what the cached room was drawn with
-    const Sprite* cachedStar;
-    int32_t cachedStarWidth;
+    const Sprite* cachedSheet;                // tile sheet the kept room was drawn with
+    const Sprite* cachedStar;                 // room star picture it was drawn with
+    int32_t cachedStarWidth;                  // that star's drawn size
     int32_t cachedStarHeight;
-    int32_t cachedFlags[ZONE_TILES];
-    int32_t cachedDirections[ZONE_TILES];
+    int32_t cachedFlags[ZONE_TILES];          // the zone's tiles as drawn
+    int32_t cachedDirections[ZONE_TILES];     // their spike directions as drawn
 };
 extern FrameState frame;
 
