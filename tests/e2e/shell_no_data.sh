@@ -45,13 +45,8 @@ box=$(wait_for_window "Kestravel - Error" 120 "$GAME_PID") || fail "no error box
 xdotool windowfocus "$box"
 sleep 0.2
 xdotool key Return
-for i in $(seq 1 100); do
-    kill -0 "$GAME_PID" 2>/dev/null || break
-    sleep 0.1
-done
-kill -0 "$GAME_PID" 2>/dev/null && fail "the error box did not end the game"
-wait "$GAME_PID"
-status=$?
+wait_for_exit "$GAME_PID" 10 || fail "the error box did not end the game"
+status=$EXIT_STATUS
 GAME_PID=
 [ "$status" -eq 1 ] || fail "exit status $status after the box, expected 1"
 echo "ok"

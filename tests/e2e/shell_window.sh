@@ -49,13 +49,8 @@ done
 kill -0 "$GAME_PID" 2>/dev/null || fail "the game ended early"
 
 press_keys ctrl w
-for i in $(seq 1 100); do
-    kill -0 "$GAME_PID" 2>/dev/null || break
-    sleep 0.1
-done
-kill -0 "$GAME_PID" 2>/dev/null && fail "Ctrl+W did not end the game"
-wait "$GAME_PID"
-status=$?
+wait_for_exit "$GAME_PID" 10 || fail "Ctrl+W did not end the game"
+status=$EXIT_STATUS
 GAME_PID=
 [ "$status" -eq 0 ] || fail "exit status $status after Ctrl+W, expected 0"
 echo "ok"

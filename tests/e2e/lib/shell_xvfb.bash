@@ -66,6 +66,19 @@ wait_for_window() {
     return 1
 }
 
+# Waits up to $2 seconds for process $1, a child of this shell, to end and sets EXIT_STATUS.
+# Fails if it still runs. Not for $(...): only this shell can collect the status.
+wait_for_exit() {
+    local i
+    for i in $(seq 1 $(($2 * 10))); do
+        kill -0 "$1" 2>/dev/null || break
+        sleep 0.1
+    done
+    kill -0 "$1" 2>/dev/null && return 1
+    wait "$1"
+    EXIT_STATUS=$?
+}
+
 # "WxH" of a window.
 window_size() {
     xwininfo -id "$1" 2>/dev/null | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}'
