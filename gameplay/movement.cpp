@@ -15,7 +15,6 @@ MovementState movement;
 
 namespace {
 
-constexpr float WALK_SPEED = 3.0f;
 constexpr float WALK_APPROACH = 0.2f;
 constexpr float GROUND_DAMPING = 0.1f;
 constexpr float AIR_DAMPING = 0.9f;
@@ -169,14 +168,14 @@ bool boxHitsWall(float x, float y, float w, float h) {
 
 void updateHorizontalInput() {
     if (rightHeld()) {
-        player.vx = player.vx + (WALK_SPEED - player.vx) * WALK_APPROACH;
+        player.vx = player.vx + (MOVEMENT_WALK_SPEED - player.vx) * WALK_APPROACH;
         if (movement.moveDirection != 1) {
             movement.moveDirection = 1;
             if (onGround()) playSound(SOUND_MOVE, false);
         }
         player.facing = 1;
     } else if (leftHeld()) {
-        player.vx = player.vx + (-WALK_SPEED - player.vx) * WALK_APPROACH;
+        player.vx = player.vx + (-MOVEMENT_WALK_SPEED - player.vx) * WALK_APPROACH;
         if (movement.moveDirection != -1) {
             movement.moveDirection = -1;
             if (onGround()) playSound(SOUND_MOVE, false);

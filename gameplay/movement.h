@@ -2,6 +2,8 @@
 // Walking, the distance-dependent jump, gravity, collision with walls, zone edges.
 #include <cstdint>
 
+constexpr float MOVEMENT_WALK_SPEED = 3.0f;  // px per update at full walking speed
+
 struct MovementState {
     int32_t moveDirection;   // horizontal input of the last update: 1, -1 or 0
     int32_t airFrames;       // updates airborne since last on ground

@@ -441,3 +441,48 @@ TEST(RouteCommand, StarsOnlyCountInBlocksTheGameLoads) {
                        out),
               0);
 }
+
+TEST(RouteCommand, SlackHoldsOnAWalkAndNarrowsToTheLipOfAWidePit) {
+    ASSERT_TRUE(toolBuilt()) << TOOL << " is not built";
+    // One zone from the checkpoint a jump spans about 81 px: a three-tile pit of spikes is cleared only
+    // from the last pixels of the ledge and the grace frames after it. Two tiles three zones out are easy.
+    auto slack = [](int distance, const std::string& pit, int approach, std::string& out) {
+        std::string far(9 - pit.size(), 'w');
+        std::string text = zoneText(9, 0, {"w $          $ w", "wwwwwww" + std::string(pit.size(), ' ') + far,
+                                           "wwwwwww" + pit + far}) +
+                           startText(9, 0, 9 - distance, 0, 1, 2);
+        std::string worldPath = writeTempFile("pit.txt", text);
+        std::string script = "# star 9 0: walk\n20 R\n# star 9 0: the pit\n" + std::to_string(approach) +
+                             " R\n4 RJ\n200 R\n";
+        std::string scriptPath = writeTempFile("pit.route", script);
+        return runShell("'" + TOOL + "' route '" + worldPath + "' --slack '" + scriptPath + "' 2>&1", out);
+    };
+    auto row = [](const std::string& out, const std::string& head) {
+        size_t at = out.find("\n" + head);
+        std::istringstream in(at == std::string::npos ? "" : out.substr(at + 1, out.find('\n', at + 1) - at - 1));
+        std::vector<std::string> fields;
+        for (std::string field; in >> field;) fields.push_back(field);
+        return fields;
+    };
+    std::string out;
+    EXPECT_EQ(slack(1, "^^^", 65, out), 1) << out;
+    std::vector<std::string> walk = row(out, "    1 "), pit = row(out, "    2 ");
+    ASSERT_GE(walk.size(), 8u) << out;
+    EXPECT_EQ(walk[3], "100.0");
+    EXPECT_EQ(walk[4], "100.0");
+    ASSERT_GE(pit.size(), 8u) << out;
+    EXPECT_LT(std::stod(pit[3]), 80.0);
+    EXPECT_EQ(pit[6], "1");  // the leap is needed: without it the spikes kill
+    EXPECT_LE(std::stoi(pit[7]), 6);
+    EXPECT_NE(out.find("narrow\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("narrow 1  short"), std::string::npos) << out;
+
+    EXPECT_EQ(slack(3, "^^", 50, out), 0) << out;
+    EXPECT_NE(out.find("j1 100.0  j2 100.0"), std::string::npos) << out;
+    EXPECT_EQ(out.find("narrow\n"), std::string::npos) << out;
+
+    // A script without stage marks has no goals to hold.
+    std::string worldPath = writeTempFile("steps.txt", stepsWorld());
+    std::string bare = writeTempFile("bare.route", "# just walking\n20 R\n");
+    EXPECT_EQ(runShell("'" + TOOL + "' route '" + worldPath + "' --slack '" + bare + "' 2>/dev/null", out), 2);
+}

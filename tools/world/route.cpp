@@ -11,7 +11,9 @@
 #include "gameplay/replay.h"
 #include "tools/world/commands.h"
 #include "tools/world/picture.h"
+#include "tools/world/script.h"
 #include "tools/world/search.h"
+#include "tools/world/slack.h"
 #include "world/world.h"
 
 namespace {
@@ -20,7 +22,8 @@ int usage() {
     std::fprintf(stderr,
                  "usage: kestravel-world route FILE [--plan PLAN] [--from SCRIPT] [--max-nodes N] [--weight W]\n"
                  "       kestravel-world route FILE --soft-locks [--max-nodes N]\n"
-                 "       kestravel-world route FILE --from SCRIPT --picture OUT.png [--frames N]\n");
+                 "       kestravel-world route FILE --from SCRIPT --picture OUT.png [--frames N]\n"
+                 "       kestravel-world route FILE --slack SCRIPT [--replays N]\n");
     return 2;
 }
 
@@ -53,42 +56,6 @@ bool readPlan(const char* path, std::vector<RouteGoal>& goals) {
             return false;
         }
         goals.push_back(goal);
-    }
-    return true;
-}
-
-// A script this command printed: "COUNT KEYS" lines of L, R and J, "#" comments.
-bool readScript(const char* path, std::vector<RouteStep>& steps) {
-    std::ifstream in(path);
-    if (!in) {
-        std::fprintf(stderr, "kestravel-world route: cannot open %s\n", path);
-        return false;
-    }
-    std::string line;
-    int number = 0;
-    while (std::getline(in, line)) {
-        ++number;
-        size_t first = line.find_first_not_of(" \t\r");
-        if (first == std::string::npos || line[first] == '#') continue;
-        std::istringstream fields(line);
-        long frames = 0;
-        std::string keys, extra;
-        if (!(fields >> frames >> keys) || (fields >> extra) || frames <= 0 || frames > 100000000L) {
-            std::fprintf(stderr, "kestravel-world route: %s:%d: expected COUNT KEYS\n", path, number);
-            return false;
-        }
-        uint8_t mask = 0;
-        for (char letter : keys) {
-            char k = static_cast<char>(std::toupper(static_cast<unsigned char>(letter)));
-            if (k == 'L') mask |= ROUTE_LEFT;
-            else if (k == 'R') mask |= ROUTE_RIGHT;
-            else if (k == 'J') mask |= ROUTE_JUMP;
-            else if (k != '-') {
-                std::fprintf(stderr, "kestravel-world route: %s:%d: only L, R, J and - are kept\n", path, number);
-                return false;
-            }
-        }
-        steps.push_back({mask, static_cast<int32_t>(frames)});
     }
     return true;
 }
@@ -133,6 +100,8 @@ int commandRoute(int argc, char** argv) {
     const char* path = argv[0];
     const char* planPath = nullptr;
     const char* fromPath = nullptr;
+    const char* slackPath = nullptr;
+    long replays = 100;  // per stage and jitter
     bool softLocks = false;
     bool capGiven = false;
     const char* picturePath = nullptr;
@@ -146,6 +115,11 @@ int commandRoute(int argc, char** argv) {
         } else if (std::strcmp(argv[i], "--frames") == 0 && i + 1 < argc) {
             frameLimit = std::atol(argv[++i]);
             if (frameLimit < 1) return usage();
+        } else if (std::strcmp(argv[i], "--slack") == 0 && i + 1 < argc) {
+            slackPath = argv[++i];
+        } else if (std::strcmp(argv[i], "--replays") == 0 && i + 1 < argc) {
+            replays = std::atol(argv[++i]);
+            if (replays < 1 || replays > 100000) return usage();
         } else if (std::strcmp(argv[i], "--soft-locks") == 0) {
             softLocks = true;
         } else if (std::strcmp(argv[i], "--from") == 0 && i + 1 < argc) {
@@ -174,9 +148,18 @@ int commandRoute(int argc, char** argv) {
     if (picturePath) {
         if (!fromPath) return usage();
         std::vector<RouteStep> script;
-        if (!readScript(fromPath, script)) return 2;
+        if (!readRouteScript(fromPath, script)) return 2;
         if (frameLimit > 0) cutScript(script, frameLimit);
         return savePicture(path, script, picturePath) ? 0 : 1;
+    }
+
+    if (slackPath) {
+        std::vector<RouteStep> script;
+        std::vector<ScriptNote> notes;
+        std::vector<int32_t> lines;
+        if (!readRouteScript(slackPath, script, &notes, &lines)) return 2;
+        startGame(path);
+        return reportSlack(script, notes, lines, static_cast<int>(replays));
     }
 
     startGame(path);
@@ -194,7 +177,7 @@ int commandRoute(int argc, char** argv) {
     std::vector<RouteStep> script;
     long total = 0;
     if (fromPath) {
-        if (!readScript(fromPath, script)) return 2;
+        if (!readRouteScript(fromPath, script)) return 2;
         for (const RouteStep& step : script) {
             for (int32_t f = 0; f < step.frames; ++f) stepGame(step.keys);
             total += step.frames;

@@ -93,6 +93,8 @@ bool isStarTaken(const GameSnapshot& s, const RouteStar& star) {
     return false;
 }
 
+}  // namespace
+
 bool goalMet(const RouteGoal& goal, const GameSnapshot& start, const GameSnapshot& s) {
     switch (goal.kind) {
     case GoalKind::AnyStar:
@@ -115,6 +117,8 @@ bool goalMet(const RouteGoal& goal, const GameSnapshot& start, const GameSnapsho
     }
     return false;
 }
+
+namespace {
 
 std::vector<Target> targetsFor(const RouteGoal& goal, const GameSnapshot& start, const std::vector<RouteStar>& stars) {
     std::vector<Target> targets;

@@ -58,6 +58,8 @@ struct RouteGoal {
 // "star X Y [C R]", "checkpoint X Y [C R]", "zone X Y" or "any", each optionally followed by "keep";
 // false if the line is none of these.
 bool parseGoal(const std::string& line, RouteGoal& goal);
+// Whether the state s meets the goal of a stage that began in the state start.
+bool goalMet(const RouteGoal& goal, const GameSnapshot& start, const GameSnapshot& s);
 
 struct RouteStep {
     uint8_t keys;
