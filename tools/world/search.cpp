@@ -330,6 +330,7 @@ StageResult searchStage(const RouteGoal& goal, const std::vector<RouteStar>& sta
                 stepGame(action.keys);
                 ++held;
             }
+            if (options.noDeaths && game.playerDead) continue;
             int32_t deadFrames = 0;
             while (game.playerDead && deadFrames < 1000) {
                 stepGame(0);
@@ -343,7 +344,9 @@ StageResult searchStage(const RouteGoal& goal, const std::vector<RouteStar>& sta
             long cost = nodes[index].cost + held + deadFrames;
             nodes.push_back({next, index, {action.keys, held}, deadFrames, cost});
             int32_t child = static_cast<int32_t>(nodes.size() - 1);
-            if (goalMet(goal, start, next)) {
+            // Without deaths a stage ends standing, so the next one never starts in a fatal fall.
+            bool settled = !options.noDeaths || !(next.player.flags & PLAYER_AIRBORNE);
+            if (settled && goalMet(goal, start, next)) {
                 goalNode = child;
                 break;
             }
