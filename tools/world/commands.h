@@ -5,3 +5,4 @@ int commandCheck(int argc, char** argv);
 int commandRun(int argc, char** argv);
 int commandMap(int argc, char** argv);
 int commandRoute(int argc, char** argv);
+int commandMeasure(int argc, char** argv);

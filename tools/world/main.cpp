@@ -10,7 +10,8 @@ static int usage() {
                  "       kestravel-world check FILE\n"
                  "       kestravel-world run FILE [--last] < SCRIPT\n"
                  "       kestravel-world map FILE OUT.png [--scale S]\n"
-                 "       kestravel-world route FILE\n");
+                 "       kestravel-world route FILE\n"
+                 "       kestravel-world measure FILE [--route SCRIPT]\n");
     return 2;
 }
 
@@ -22,5 +23,6 @@ int main(int argc, char** argv) {
     if (std::strcmp(name, "run") == 0) return commandRun(argc - 2, argv + 2);
     if (std::strcmp(name, "map") == 0) return commandMap(argc - 2, argv + 2);
     if (std::strcmp(name, "route") == 0) return commandRoute(argc - 2, argv + 2);
+    if (std::strcmp(name, "measure") == 0) return commandMeasure(argc - 2, argv + 2);
     return usage();
 }
