@@ -20,7 +20,7 @@ namespace {
 
 int usage() {
     std::fprintf(stderr,
-                 "usage: kestravel-world route FILE [--plan PLAN] [--from SCRIPT] [--max-nodes N] [--weight W] [--no-deaths]\n"
+                 "usage: kestravel-world route FILE [--plan PLAN] [--from SCRIPT] [--max-nodes N] [--weight W] [--no-deaths] [--robust]\n"
                  "       kestravel-world route FILE --soft-locks [--max-nodes N]\n"
                  "       kestravel-world route FILE --from SCRIPT --picture OUT.png [--frames N]\n"
                  "       kestravel-world route FILE --slack SCRIPT [--replays N]\n");
@@ -130,6 +130,8 @@ int commandRoute(int argc, char** argv) {
             if (options.maxNodes < 1) return usage();
         } else if (std::strcmp(argv[i], "--no-deaths") == 0) {
             options.noDeaths = true;
+        } else if (std::strcmp(argv[i], "--robust") == 0) {
+            options.robust = true;
         } else if (std::strcmp(argv[i], "--weight") == 0 && i + 1 < argc) {
             options.weight = std::atof(argv[++i]);
             if (!(options.weight >= 0.0)) return usage();

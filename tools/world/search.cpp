@@ -155,6 +155,30 @@ const Action ACTIONS[] = {
     {ROUTE_LEFT | ROUTE_JUMP, 4}, {ROUTE_RIGHT, 1}, {ROUTE_LEFT, 1}, {0, 1},
 };
 
+// Moves a player's hands can repeat, for --robust: walks of a few frames, and jumps whose keys stay
+// held until the landing, then a few frames of standing, so a line a frame longer or shorter still
+// lands the same way and the next press is a fresh one. Frames 0: until landed.
+constexpr int32_t ROUTE_SETTLE_FRAMES = 6;
+constexpr int32_t ROUTE_FLIGHT_LIMIT = 300;
+constexpr float ROUTE_TAKEOFF_SLACK = 3.0f;  // px: a frame of walking either way
+constexpr long ROUTE_JUMP_COST = 20;          // frames a robust search pays for a jump besides its flight
+struct Phase {
+    uint8_t keys;
+    int32_t frames;
+};
+struct Move {
+    Phase phases[2];
+    int32_t count;
+};
+constexpr uint8_t RJ = ROUTE_RIGHT | ROUTE_JUMP, LJ = ROUTE_LEFT | ROUTE_JUMP;
+const Move ROBUST_MOVES[] = {
+    {{{ROUTE_RIGHT, 4}}, 1},  {{{ROUTE_LEFT, 4}}, 1},   {{{0, 4}}, 1},
+    {{{ROUTE_RIGHT, 16}}, 1}, {{{ROUTE_LEFT, 16}}, 1},  {{{RJ, 0}}, 1},
+    {{{LJ, 0}}, 1},           {{{ROUTE_JUMP, 0}}, 1},   {{{ROUTE_JUMP, 8}, {RJ, 0}}, 2},
+    {{{ROUTE_JUMP, 8}, {LJ, 0}}, 2}, {{{ROUTE_JUMP, 16}, {RJ, 0}}, 2}, {{{ROUTE_JUMP, 16}, {LJ, 0}}, 2},
+    {{{RJ, 10}, {ROUTE_JUMP, 0}}, 2}, {{{LJ, 10}, {ROUTE_JUMP, 0}}, 2},
+};
+
 }  // namespace
 
 GameSnapshot saveGame() {
@@ -301,6 +325,56 @@ bool parseGoal(const std::string& line, RouteGoal& goal) {
     return true;
 }
 
+namespace {
+
+// Plays a move from the current state; the keys of each line it makes go to `phases`.
+void playMove(const Move& move, bool robust, std::vector<RouteStep>& phases) {
+    for (int32_t p = 0; p < move.count && !game.playerDead; ++p) {
+        const Phase& phase = move.phases[p];
+        int32_t held = 0;
+        while (!game.playerDead &&
+               (phase.frames > 0 ? held < phase.frames
+                                 : (held < 2 || (player.flags & PLAYER_AIRBORNE)) && held < ROUTE_FLIGHT_LIMIT)) {
+            stepGame(phase.keys);
+            ++held;
+        }
+        phases.push_back({phase.keys, held});
+    }
+    if (robust && move.phases[move.count - 1].frames == 0) {
+        // Standing with the jump key let go, so the next press is a fresh one.
+        uint8_t settle = static_cast<uint8_t>(move.phases[move.count - 1].keys & ~ROUTE_JUMP);
+        int32_t held = 0;
+        while (!game.playerDead && held < ROUTE_SETTLE_FRAMES) {
+            stepGame(settle);
+            ++held;
+        }
+        phases.push_back({settle, held});
+    }
+}
+
+// A move a hand can repeat: started a frame or two of walking earlier or later (unless a wall stands there,
+// which lines the player up), it still ends alive, at the same height in the same zone.
+bool landsAlike(const GameSnapshot& from, const Move& move, const GameSnapshot& landed) {
+    for (float dx : {-ROUTE_TAKEOFF_SLACK, ROUTE_TAKEOFF_SLACK, -2 * ROUTE_TAKEOFF_SLACK, 2 * ROUTE_TAKEOFF_SLACK}) {
+        restoreGame(from);
+        if (boxHitsWall(player.x + dx, player.y, player.width, player.height)) continue;
+        player.x += dx;
+        std::vector<RouteStep> phases;
+        playMove(move, true, phases);
+        bool airborne = player.flags & PLAYER_AIRBORNE;
+        if (game.playerDead || airborne != static_cast<bool>(landed.player.flags & PLAYER_AIRBORNE) ||
+            world.currentZoneX != landed.currentZoneX || world.currentZoneY != landed.currentZoneY ||
+            std::fabs(player.y - landed.player.y) > (airborne ? 8.0f : 1.0f) ||
+            world.checkpointIdentity != landed.checkpointIdentity ||
+            world.collectedStarCount != landed.collectedStarCount)
+            return false;
+    }
+    restoreGame(landed);
+    return true;
+}
+
+}  // namespace
+
 StageResult searchStage(const RouteGoal& goal, const std::vector<RouteStar>& stars, const SearchOptions& options) {
     StageResult result;
     GameSnapshot start = saveGame();
@@ -322,14 +396,13 @@ StageResult searchStage(const RouteGoal& goal, const std::vector<RouteStar>& sta
         const GameSnapshot& from = nodes[index].state;
         // Past the grace frames a jump key in the air only delays the next jump.
         bool flying = (from.player.flags & PLAYER_AIRBORNE) && from.movement.airFrames >= 3;
-        for (const Action& action : ACTIONS) {
-            if (flying && (action.keys & ROUTE_JUMP)) continue;
+        size_t moves = options.robust ? std::size(ROBUST_MOVES) : std::size(ACTIONS);
+        for (size_t m = 0; m < moves; ++m) {
+            Move move = options.robust ? ROBUST_MOVES[m] : Move{{{ACTIONS[m].keys, ACTIONS[m].frames}}, 1};
+            if (flying && (move.phases[0].keys & ROUTE_JUMP)) continue;
             restoreGame(nodes[index].state);
-            int32_t held = 0;
-            while (held < action.frames && !game.playerDead) {
-                stepGame(action.keys);
-                ++held;
-            }
+            std::vector<RouteStep> phases;
+            playMove(move, options.robust, phases);
             if (options.noDeaths && game.playerDead) continue;
             int32_t deadFrames = 0;
             while (game.playerDead && deadFrames < 1000) {
@@ -337,12 +410,24 @@ StageResult searchStage(const RouteGoal& goal, const std::vector<RouteStar>& sta
                 ++deadFrames;
             }
             GameSnapshot next = saveGame();
+            if (options.robust && !landsAlike(nodes[index].state, move, next))
+                continue;
             if (goal.keepCheckpoint &&
                 (next.checkpointZoneX != start.checkpointZoneX || next.checkpointZoneY != start.checkpointZoneY))
                 continue;
             if (!seen.insert(stateHash(next)).second) continue;
-            long cost = nodes[index].cost + held + deadFrames;
-            nodes.push_back({next, index, {action.keys, held}, deadFrames, cost});
+            long cost = nodes[index].cost + deadFrames;
+            int32_t parent = index;
+            for (size_t p = 0; p + 1 < phases.size(); ++p) {
+                // Earlier phases ride along as nodes of their own that the search never opens.
+                cost += phases[p].frames;
+                nodes.push_back({next, parent, phases[p], 0, cost});
+                parent = static_cast<int32_t>(nodes.size() - 1);
+            }
+            cost += phases.back().frames;
+            // Each jump is a chance to miss: a robust route walks where walking will do.
+            if (options.robust && (move.phases[0].keys & ROUTE_JUMP)) cost += ROUTE_JUMP_COST;
+            nodes.push_back({next, parent, phases.back(), deadFrames, cost});
             int32_t child = static_cast<int32_t>(nodes.size() - 1);
             // Without deaths a stage ends standing, so the next one never starts in a fatal fall.
             bool settled = !options.noDeaths || !(next.player.flags & PLAYER_AIRBORNE);
@@ -364,7 +449,7 @@ StageResult searchStage(const RouteGoal& goal, const std::vector<RouteStar>& sta
         reversed.push_back(nodes[n].step);
     }
     for (auto it = reversed.rbegin(); it != reversed.rend(); ++it) {
-        if (!result.steps.empty() && result.steps.back().keys == it->keys)
+        if (!result.steps.empty() && result.steps.back().keys == it->keys && !(it->keys & ROUTE_JUMP))
             result.steps.back().frames += it->frames;
         else
             result.steps.push_back(*it);

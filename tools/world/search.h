@@ -68,6 +68,7 @@ struct RouteStep {
 struct SearchOptions {
     long maxNodes = 3000000;  // per stage
     double weight = 3.0;      // greed of the best-first order; 1 is plain A*
+    bool robust = false;      // only moves a player can repeat: no single frames, jumps held until landing
     bool noDeaths = false;    // a step that ends in a death is not taken, so a respawn is never a shortcut
 };
 struct StageResult {
