@@ -173,7 +173,8 @@ struct Move {
 constexpr uint8_t RJ = ROUTE_RIGHT | ROUTE_JUMP, LJ = ROUTE_LEFT | ROUTE_JUMP;
 const Move ROBUST_MOVES[] = {
     {{{ROUTE_RIGHT, 4}}, 1},  {{{ROUTE_LEFT, 4}}, 1},   {{{0, 4}}, 1},
-    {{{ROUTE_RIGHT, 16}}, 1}, {{{ROUTE_LEFT, 16}}, 1},  {{{RJ, 0}}, 1},
+    {{{ROUTE_RIGHT, 16}}, 1}, {{{ROUTE_LEFT, 16}}, 1},  {{{ROUTE_RIGHT, 40}}, 1},
+    {{{ROUTE_LEFT, 40}}, 1},  {{{RJ, 0}}, 1},
     {{{LJ, 0}}, 1},           {{{ROUTE_JUMP, 0}}, 1},   {{{ROUTE_JUMP, 8}, {RJ, 0}}, 2},
     {{{ROUTE_JUMP, 8}, {LJ, 0}}, 2}, {{{ROUTE_JUMP, 16}, {RJ, 0}}, 2}, {{{ROUTE_JUMP, 16}, {LJ, 0}}, 2},
     {{{RJ, 10}, {ROUTE_JUMP, 0}}, 2}, {{{LJ, 10}, {ROUTE_JUMP, 0}}, 2},
