@@ -10,7 +10,7 @@ static int usage() {
                  "       kestravel-world check FILE\n"
                  "       kestravel-world run FILE [--last] [--header] [--at ZX ZY X Y] [--checkpoint ZX ZY [C R]]\n"
                  "                               [--stars N ROUTE] < SCRIPT\n"
-                 "       kestravel-world map FILE OUT.png [--scale S]\n"
+                 "       kestravel-world map FILE OUT.png [--scale S] [--from ZX ZY] [--boxes]\n"
                  "       kestravel-world route FILE\n");
     return 2;
 }
