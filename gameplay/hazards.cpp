@@ -14,8 +14,6 @@ constexpr float TILE = 40.0f;
 constexpr int32_t DEATH_FADE_FRAMES = 60;
 constexpr int32_t RESPAWN_AT_FADE = 30;
 constexpr int32_t STAR_POPUP_FRAMES = 240;
-constexpr float FOOT_LEFT = 0.2f;
-constexpr float FOOT_RIGHT = 0.8f;
 
 // Grid cell of a point; false when it lies outside the zone (a centre on 640 or 480 does).
 bool tileAt(float px, float py, int& column, int& row) {
@@ -100,8 +98,8 @@ void checkFootTiles() {
     float r = std::floor(centreY() / TILE);
     if (!(r >= 0.0f && r < static_cast<float>(ZONE_ROWS))) return;
     int row = static_cast<int>(r);
-    checkFootColumn(player.x + player.width * FOOT_LEFT, row);
-    checkFootColumn(player.x + player.width * FOOT_RIGHT, row);
+    checkFootColumn(player.x + player.width * HAZARD_FOOT_LEFT, row);
+    checkFootColumn(player.x + player.width * HAZARD_FOOT_RIGHT, row);
 }
 
 void updateDeathTimer() {

@@ -114,3 +114,69 @@ TEST(RunCommand, BadInputIsRefused) {
     EXPECT_EQ(status, 0);
     EXPECT_EQ(lines.size(), 2u);
 }
+
+TEST(RunCommand, HeaderNamesEveryField) {
+    ASSERT_TRUE(toolBuilt());
+    int status = -1;
+    auto lines = runScript(levelWorld(1), "2 R\n", " --header --last", status);
+    EXPECT_EQ(status, 0);
+    ASSERT_EQ(lines.size(), 2u);
+    ASSERT_EQ(lines[0].size(), lines[1].size());
+    EXPECT_EQ(lines[0][0], "frame");
+    EXPECT_EQ(lines[0][13], "zoneDistance");
+    EXPECT_EQ(lines[0][20], "timeFrames");
+}
+
+TEST(RunCommand, AtPutsThePlayerInAnotherZoneToDrop) {
+    ASSERT_TRUE(toolBuilt());
+    std::string text = zoneText(8, 0, {FLOOR_ROW}) + levelWorld(3);
+    int status = -1;
+    auto lines = runScript(text, "60 -\n", " --at 8 0 300 200", status);
+    EXPECT_EQ(status, 0);
+    ASSERT_EQ(lines.size(), 60u);
+    EXPECT_EQ(lines[0][1], "8");
+    EXPECT_LT(std::stod(lines[0][4]), 200.0);  // falling from the place given
+    EXPECT_EQ(lines[59][3], "300");
+    EXPECT_EQ(lines[59][4], "40");
+    EXPECT_EQ(lines[59][13], "2");  // zone 8 is one step further from the checkpoint
+    for (const char* bad : {" --at 7 0 300 200", " --at 8 0 700 40", " --at 8 0 nan 40", " --at 8 0 300"}) {
+        lines = runScript(text, "1 -\n", bad, status);
+        EXPECT_EQ(status, 2) << bad;
+        EXPECT_TRUE(lines.empty()) << bad;
+    }
+}
+
+TEST(RunCommand, CheckpointRespawnsOnItsLanternOrOnlySetsTheDistance) {
+    ASSERT_TRUE(toolBuilt());
+    std::string text = zoneText(9, 0, {"            @", FLOOR_ROW}) + startText(9, 0, 5, 0, 3, 1);
+    int status = -1;
+    auto lines = runScript(text, "30 -\n", " --last --checkpoint 9 0", status);
+    EXPECT_EQ(status, 0);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0][3], "484");  // on the lantern of column 12
+    EXPECT_EQ(lines[0][13], "0");
+    EXPECT_EQ(lines[0][17], "0");   // already the checkpoint: touching it does not count
+
+    lines = runScript(text, "30 -\n", " --last --checkpoint 6 0", status);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0][3], "124");  // no such zone: the player stays at the start, three zones out
+    EXPECT_EQ(lines[0][13], "3");
+
+    runScript(text, "1 -\n", " --checkpoint 9 0 3 1", status);
+    EXPECT_EQ(status, 2);
+}
+
+TEST(RunCommand, StarsFromARouteStayTaken) {
+    ASSERT_TRUE(toolBuilt());
+    std::string text = zoneText(9, 0, {"  $   $", FLOOR_ROW}) + startText(9, 0, 8, 0, 0, 1);
+    std::string route = writeTempFile("stars.route", "# both stars\n200 R\n");
+    int status = -1;
+    auto lines = runScript(text, "1 -\n200 R\n", " --stars 1 '" + route + "'", status);
+    EXPECT_EQ(status, 0);
+    ASSERT_EQ(lines.size(), 201u);
+    EXPECT_EQ(lines[0][18], "1");
+    EXPECT_EQ(lines[0][3], "4");     // back at the start
+    EXPECT_EQ(lines[200][18], "2");  // only the second star was left to take
+    runScript(text, "1 -\n", " --stars 3 '" + route + "'", status);
+    EXPECT_EQ(status, 2);
+}

@@ -82,6 +82,52 @@ TEST_F(MapTool, DefaultScaleAndLargeCoordinates) {
     EXPECT_FALSE(std::filesystem::exists(dir + "/far.png"));
 }
 
+TEST_F(MapTool, FromColoursByTheDistanceFromAnotherZone) {
+    // Without the tile sheets each zone's background shows its distance.
+    write("world.txt", zone(0, 0, false) + zone(1, 0, false) + "start:\n0\n0\n0\n0\n3\n1\n");
+    ASSERT_EQ(run("world.txt start.png --scale 0.1"), 0);
+    ASSERT_EQ(run("world.txt from.png --scale 0.1 --from 1 0"), 0);
+    SDL_Surface* start = IMG_Load((dir + "/start.png").c_str());
+    SDL_Surface* from = IMG_Load((dir + "/from.png").c_str());
+    ASSERT_NE(start, nullptr);
+    ASSERT_NE(from, nullptr);
+    EXPECT_NE(pixelAt(start, 16, 24), pixelAt(start, 64 + 16, 24));
+    EXPECT_EQ(pixelAt(start, 16, 24), pixelAt(from, 64 + 16, 24));
+    EXPECT_EQ(pixelAt(start, 64 + 16, 24), pixelAt(from, 16, 24));
+    SDL_FreeSurface(start);
+    SDL_FreeSurface(from);
+    EXPECT_EQ(run("world.txt none.png --from 2 0"), 2);
+    EXPECT_EQ(run("world.txt none.png --from 1"), 2);
+}
+
+TEST_F(MapTool, BoxesShowThePlayerAndWhereSpikesKill) {
+    // A floor spike at column 8 and a hanging one at column 12; the player starts on column 3.
+    std::string rows = "zone:0,0\n" + std::string(8, '\n') + "wwwwwwwwwwwwwwww\n            ^\n        ^\n" +
+                       "wwwwwwwwwwwwwwww\n\nstart:\n0\n0\n0\n0\n3\n1\n";
+    write("world.txt", rows);
+    ASSERT_EQ(run("world.txt plain.png --scale 1"), 0);
+    ASSERT_EQ(run("world.txt boxes.png --scale 1 --boxes"), 0);
+    SDL_Surface* plain = IMG_Load((dir + "/plain.png").c_str());
+    SDL_Surface* boxes = IMG_Load((dir + "/boxes.png").c_str());
+    ASSERT_NE(plain, nullptr);
+    ASSERT_NE(boxes, nullptr);
+    auto red = [](Uint32 pixel) { return int(pixel >> 16) > 200 && int((pixel >> 8) & 255) < 100; };
+    auto yellow = [](Uint32 pixel) {
+        return int(pixel >> 16) > 200 && int((pixel >> 8) & 255) > 200 && int(pixel & 255) < 100;
+    };
+    // The floor spike's bottom edge (feet) and its tile's rim (middle); the hanging spike has only the rim.
+    EXPECT_TRUE(yellow(pixelAt(boxes, 340, 437)));
+    EXPECT_FALSE(yellow(pixelAt(plain, 340, 437)));
+    EXPECT_TRUE(red(pixelAt(boxes, 321, 420)));
+    EXPECT_TRUE(red(pixelAt(boxes, 481, 380)));
+    EXPECT_FALSE(yellow(pixelAt(boxes, 500, 397)));
+    // The box outline around the start place (x 124, top 404 on the screen) and its middle.
+    EXPECT_NE(pixelAt(boxes, 140, 405), pixelAt(plain, 140, 405));
+    EXPECT_TRUE(red(pixelAt(boxes, 140, 420)));
+    SDL_FreeSurface(plain);
+    SDL_FreeSurface(boxes);
+}
+
 TEST_F(MapTool, BadInput) {
     write("nozones.txt", "start:\n0\n0\n0\n0\n1\n1\nzone: 0,0\nzone:00,1\nzone:1,1 \n");
     write("world.txt", zone(0, 0, false));

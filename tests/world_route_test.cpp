@@ -414,6 +414,12 @@ TEST(RouteCommand, PictureDrawsTheFrameAfterTheScript) {
     };
     EXPECT_EQ(be32(16), 640u);
     EXPECT_EQ(be32(20), 480u);
+    std::string boxed = writeTempFile("boxed.png", "");
+    ASSERT_EQ(runShell("cd '" + SOURCE + "' && '" + TOOL + "' route '" + worldPath + "' --from '" + scriptPath +
+                           "' --frames 150 --picture '" + boxed + "' --boxes",
+                       out),
+              0);
+    EXPECT_NE(readText(boxed), png) << "the player's box is drawn over the frame";
 
     EXPECT_EQ(runShell("'" + TOOL + "' route '" + worldPath + "' --picture '" + picture + "' 2>/dev/null", out), 2)
         << "a picture needs a script";

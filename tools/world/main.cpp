@@ -8,8 +8,9 @@ static int usage() {
     std::fprintf(stderr,
                  "usage: kestravel-world zone FILE X Y\n"
                  "       kestravel-world check FILE\n"
-                 "       kestravel-world run FILE [--last] < SCRIPT\n"
-                 "       kestravel-world map FILE OUT.png [--scale S]\n"
+                 "       kestravel-world run FILE [--last] [--header] [--at ZX ZY X Y] [--checkpoint ZX ZY [C R]]\n"
+                 "                               [--stars N ROUTE] < SCRIPT\n"
+                 "       kestravel-world map FILE OUT.png [--scale S] [--from ZX ZY] [--boxes]\n"
                  "       kestravel-world route FILE\n"
                  "       kestravel-world measure FILE [--route SCRIPT]\n");
     return 2;

@@ -1,5 +1,5 @@
-// kestravel-world map FILE OUT.png [--scale S]: every zone of a world drawn by the game's own
-// room drawing, placed on the zone grid (x to the right, y upwards), into one PNG.
+// kestravel-world map FILE OUT.png [--scale S] [--from ZX ZY] [--boxes]: every zone of a world drawn by
+// the game's own room drawing, placed on the zone grid (x to the right, y upwards), into one PNG.
 #include <SDL.h>
 #include <SDL_image.h>
 
@@ -21,6 +21,7 @@
 #include "render/frame.h"
 #include "render/sprite.h"
 #include "shell/display.h"
+#include "tools/world/boxes.h"
 #include "tools/world/commands.h"
 #include "tools/world/offscreen.h"
 #include "world/assets.h"
@@ -32,7 +33,7 @@ constexpr int64_t MAP_MAX_SIDE = 32768;
 constexpr int64_t MAP_MAX_PIXELS = int64_t(1) << 28;  // 1 GiB of pixels is plenty for a world
 
 int usage() {
-    std::fprintf(stderr, "usage: kestravel-world map FILE OUT.png [--scale S]\n");
+    std::fprintf(stderr, "usage: kestravel-world map FILE OUT.png [--scale S] [--from ZX ZY] [--boxes]\n");
     return 2;
 }
 
@@ -140,15 +141,28 @@ void shrinkInto(const SDL_Surface* zone, SDL_Surface* map, int left, int top, in
 }  // namespace
 
 int commandMap(int argc, char** argv) {
-    if (argc != 2 && argc != 4) return usage();
+    if (argc < 2) return usage();
     double scale = 0.25;
-    if (argc == 4) {
-        if (std::strcmp(argv[2], "--scale") != 0) return usage();
-        char* end = nullptr;
-        scale = std::strtod(argv[3], &end);
-        if (end == argv[3] || *end != '\0' || !(scale > 0.0) || scale > 4.0) {
-            std::fprintf(stderr, "kestravel-world: the scale must be a number above 0 and at most 4\n");
-            return 2;
+    bool from = false;
+    int32_t fromX = 0, fromY = 0;
+    bool boxes = false;
+    for (int i = 2; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--scale") == 0 && i + 1 < argc) {
+            const char* text = argv[++i];
+            char* end = nullptr;
+            scale = std::strtod(text, &end);
+            if (end == text || *end != '\0' || !(scale > 0.0) || scale > 4.0) {
+                std::fprintf(stderr, "kestravel-world: the scale must be a number above 0 and at most 4\n");
+                return 2;
+            }
+        } else if (std::strcmp(argv[i], "--from") == 0 && i + 2 < argc) {
+            from = parseWhole(argv[i + 1], fromX) && parseWhole(argv[i + 2], fromY);
+            if (!from) return usage();
+            i += 2;
+        } else if (std::strcmp(argv[i], "--boxes") == 0) {
+            boxes = true;
+        } else {
+            return usage();
         }
     }
     const char* file = argv[0];
@@ -169,7 +183,16 @@ int commandMap(int argc, char** argv) {
         std::fprintf(stderr, "kestravel-world: %s holds no zones\n", file);
         return 2;
     }
-    resetToStart();  // the start block's checkpoint zone sets every zone's distance
+    resetToStart();  // the start block's checkpoint zone sets every zone's distance, unless --from names one
+    if (from) {
+        if (!zones.count({fromX, fromY})) {
+            std::fprintf(stderr, "kestravel-world: %s holds no zone %d,%d\n", file, fromX, fromY);
+            return 2;
+        }
+        world.checkpointZoneX = fromX;
+        world.checkpointZoneY = fromY;
+    }
+    const int32_t startX = world.currentZoneX, startY = world.currentZoneY;
 
     int64_t minX = INT64_MAX, maxX = INT64_MIN, minY = INT64_MAX, maxY = INT64_MIN;
     for (const auto& [x, y] : zones) {
@@ -211,6 +234,10 @@ int commandMap(int argc, char** argv) {
             drawRoom();
         } else {
             drawPlainRoom();
+        }
+        if (boxes) {
+            drawKillZones();
+            if (x == startX && y == startY) drawPlayerBox();  // where the game puts the player
         }
         if (!readOffscreen(video, "kestravel-world")) return 1;
         shrinkInto(video.frame, map.get(), int((x - minX) * zoneWidth), int((maxY - y) * zoneHeight), int(zoneWidth),

@@ -1,5 +1,6 @@
 // The frame the game would show after a key script, drawn offscreen into a PNG.
 #include "tools/world/picture.h"
+#include "tools/world/boxes.h"
 #include "tools/world/offscreen.h"
 
 #include <SDL.h>
@@ -19,7 +20,8 @@
 #include "world/world.h"
 
 
-bool savePicture(const std::string& worldPath, const std::vector<RouteStep>& script, const std::string& outPath) {
+bool savePicture(const std::string& worldPath, const std::vector<RouteStep>& script, const std::string& outPath,
+                 bool boxes) {
     std::error_code error;
     std::filesystem::path worldFile = std::filesystem::absolute(worldPath, error);
     if (error) worldFile = worldPath;
@@ -56,6 +58,10 @@ bool savePicture(const std::string& worldPath, const std::vector<RouteStep>& scr
             stepGame(step.keys);
             drawFrame();
         }
+    if (boxes) {
+        drawKillZones();
+        drawPlayerBox();
+    }
     if (!readOffscreen(video, "kestravel-world route")) return false;
     if (IMG_SavePNG(video.frame, out.string().c_str()) != 0) {
         std::fprintf(stderr, "kestravel-world route: cannot write %s: %s\n", out.string().c_str(), SDL_GetError());

@@ -22,7 +22,7 @@ int usage() {
     std::fprintf(stderr,
                  "usage: kestravel-world route FILE [--plan PLAN] [--from SCRIPT] [--max-nodes N] [--weight W] [--no-deaths] [--robust]\n"
                  "       kestravel-world route FILE --soft-locks [--max-nodes N]\n"
-                 "       kestravel-world route FILE --from SCRIPT --picture OUT.png [--frames N]\n"
+                 "       kestravel-world route FILE --from SCRIPT --picture OUT.png [--frames N] [--boxes]\n"
                  "       kestravel-world route FILE --slack SCRIPT [--replays N]\n");
     return 2;
 }
@@ -105,6 +105,7 @@ int commandRoute(int argc, char** argv) {
     bool softLocks = false;
     bool capGiven = false;
     const char* picturePath = nullptr;
+    bool boxes = false;
     long frameLimit = 0;  // 0: the whole script
     SearchOptions options;
     for (int i = 1; i < argc; ++i) {
@@ -120,6 +121,8 @@ int commandRoute(int argc, char** argv) {
         } else if (std::strcmp(argv[i], "--replays") == 0 && i + 1 < argc) {
             replays = std::atol(argv[++i]);
             if (replays < 1 || replays > 100000) return usage();
+        } else if (std::strcmp(argv[i], "--boxes") == 0) {
+            boxes = true;
         } else if (std::strcmp(argv[i], "--soft-locks") == 0) {
             softLocks = true;
         } else if (std::strcmp(argv[i], "--from") == 0 && i + 1 < argc) {
@@ -154,7 +157,7 @@ int commandRoute(int argc, char** argv) {
         std::vector<RouteStep> script;
         if (!readRouteScript(fromPath, script)) return 2;
         if (frameLimit > 0) cutScript(script, frameLimit);
-        return savePicture(path, script, picturePath) ? 0 : 1;
+        return savePicture(path, script, picturePath, boxes) ? 0 : 1;
     }
 
     if (slackPath) {

@@ -1,8 +1,10 @@
-// kestravel-world run FILE [--last]: plays a key script against a world without a window.
+// kestravel-world run FILE [--last] [--header] [--at ...] [--checkpoint ...] [--stars N ROUTE]: plays a key
+// script against a world without a window, from the start or from a place the options set up.
 #include <SDL.h>
 
 #include <cctype>
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -10,6 +12,7 @@
 #include <vector>
 
 #include "gameplay/flow.h"
+#include "gameplay/hazards.h"
 #include "gameplay/replay.h"
 #include "gameplay/sound.h"
 #include "gameplay/state.h"
@@ -107,6 +110,11 @@ bool readScript(std::FILE* in, std::vector<ScriptStep>& steps) {
     return true;
 }
 
+// The names of the fields printFields writes, in its order.
+const char RUN_FIELD_NAMES[] =
+    "frame zoneX zoneY x y vx vy flags airFrames facing animFrame playerDead fadeTimer zoneDistance paused "
+    "deathCount jumpCount checkCount collectedStarCount gameComplete timeFrames";
+
 void printFields(long frame) {
     std::printf("%ld %d %d %.9g %.9g %.9g %.9g %d %d %d %d %d %d %d %d %d %d %d %d %d %d\n", frame,
                 world.currentZoneX, world.currentZoneY, player.x, player.y, player.vx, player.vy,
@@ -115,15 +123,168 @@ void printFields(long frame) {
                 game.checkCount, world.collectedStarCount, game.gameComplete, game.timeFrames);
 }
 
+void heldKeys(uint16_t letters, uint8_t keys[REPLAY_KEYS]) {
+    std::memset(keys, 0, REPLAY_KEYS);
+    for (int bit = 0; SCRIPT_LETTERS[bit]; ++bit)
+        if (letters & (1u << bit)) keys[scancodeForLetter(SCRIPT_LETTERS[bit])] = 1;
+}
+
+// Where the run begins, when not at the file's start block.
+struct RunStart {
+    bool at = false;                      // --at
+    int32_t zoneX = 0, zoneY = 0;
+    float x = 0.0f, y = 0.0f;             // the box's left and bottom edges
+    bool checkpoint = false;              // --checkpoint
+    int32_t checkX = 0, checkY = 0;
+    int32_t column = -1, row = -1;        // -1: the zone's first checkpoint, if it has one
+    long stars = 0;                       // --stars: taken from the route first
+    const char* route = nullptr;
+};
+
+bool wholeNumber(const char* text, int32_t& value) {
+    char* end = nullptr;
+    errno = 0;
+    long long parsed = std::strtoll(text, &end, 10);
+    if (end == text || *end || errno || parsed < INT32_MIN || parsed > INT32_MAX) return false;
+    value = static_cast<int32_t>(parsed);
+    return true;
+}
+
+bool finiteNumber(const char* text, float& value) {
+    char* end = nullptr;
+    value = std::strtof(text, &end);
+    return end != text && !*end && std::isfinite(value);
+}
+
+bool readFlags(int argc, char** argv, bool& lastOnly, bool& header, RunStart& start) {
+    for (int i = 1; i < argc; ++i) {
+        const char* flag = argv[i];
+        int left = argc - i - 1;
+        if (std::strcmp(flag, "--last") == 0) {
+            lastOnly = true;
+        } else if (std::strcmp(flag, "--header") == 0) {
+            header = true;
+        } else if (std::strcmp(flag, "--at") == 0 && left >= 4) {
+            start.at = wholeNumber(argv[i + 1], start.zoneX) && wholeNumber(argv[i + 2], start.zoneY) &&
+                       finiteNumber(argv[i + 3], start.x) && finiteNumber(argv[i + 4], start.y);
+            if (!start.at) return false;
+            i += 4;
+        } else if (std::strcmp(flag, "--checkpoint") == 0 && left >= 2) {
+            start.checkpoint = wholeNumber(argv[i + 1], start.checkX) && wholeNumber(argv[i + 2], start.checkY);
+            if (!start.checkpoint) return false;
+            i += 2;
+            // The tile is optional: two more numbers name it.
+            if (i + 2 < argc && wholeNumber(argv[i + 1], start.column) && wholeNumber(argv[i + 2], start.row)) {
+                if (start.column < 0 || start.column >= ZONE_COLUMNS || start.row < 0 || start.row >= ZONE_ROWS)
+                    return false;
+                i += 2;
+            } else {
+                start.column = start.row = -1;
+            }
+        } else if (std::strcmp(flag, "--stars") == 0 && left >= 2) {
+            int32_t count = 0;
+            if (!wholeNumber(argv[i + 1], count) || count < 0 || count > WORLD_STAR_SLOTS) return false;
+            start.stars = count;
+            start.route = argv[i + 2];
+            i += 2;
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool fail(const char* message, const char* detail = "") {
+    std::fprintf(stderr, "kestravel-world run: %s%s\n", message, detail);
+    return false;
+}
+
+// The first stars the route takes, played from the start and then forgotten but for them.
+bool takeRouteStars(const RunStart& start, int32_t taken[WORLD_STAR_SLOTS]) {
+    std::FILE* file = std::fopen(start.route, "rb");
+    if (!file) return fail("cannot open ", start.route);
+    std::vector<ScriptStep> steps;
+    bool read = readScript(file, steps);
+    std::fclose(file);
+    if (!read) return fail("the route for --stars is not a script: ", start.route);
+    uint8_t keys[REPLAY_KEYS];
+    for (const ScriptStep& step : steps) {
+        heldKeys(step.keys, keys);
+        for (long i = 0; i < step.frames && world.collectedStarCount < start.stars && !shell.quitGame; ++i)
+            runHeadlessFrame(keys);
+    }
+    if (world.collectedStarCount < start.stars) {
+        std::fprintf(stderr, "kestravel-world run: %s takes %d stars, not %ld\n", start.route,
+                     world.collectedStarCount, start.stars);
+        return false;
+    }
+    std::memcpy(taken, world.collectedStars, sizeof(int32_t) * WORLD_STAR_SLOTS);
+    return true;
+}
+
+// The game as resetToStart leaves it, then the stars, the checkpoint and the place the options ask for.
+bool setUpStart(const RunStart& start) {
+    int32_t taken[WORLD_STAR_SLOTS] = {};
+    if (start.route) {
+        if (!takeRouteStars(start, taken)) return false;
+        resetGameState();
+        startHeadlessGame();
+        resetToStart();
+        std::memcpy(world.collectedStars, taken, sizeof taken);
+        world.collectedStarCount = static_cast<int32_t>(start.stars);
+        if (world.collectedStarCount == WORLD_STAR_SLOTS) game.gameComplete = 1;
+    }
+    if (start.checkpoint) {
+        int32_t identity = 0;  // a zone without a lantern still sets every distance, as a start block's does
+        bool found = false;
+        if (loadZone(start.checkX, start.checkY)) {
+            // In the order a respawn looks for the lantern: bottom row first.
+            for (int index = 0; index < ZONE_TILES && !found; ++index) {
+                int column = index % ZONE_COLUMNS, row = index / ZONE_COLUMNS;
+                bool lantern = (world.tileFlags[index] & (TILE_CHECKPOINT | TILE_CHECKPOINT_ACTIVE)) != 0;
+                found = lantern && (start.column < 0 || (column == start.column && row == start.row));
+                if (found) identity = tileIdentity(start.checkX, start.checkY, column, row);
+            }
+        }
+        if (start.column >= 0 && !found)
+            return fail("--checkpoint names no checkpoint tile (\"@\") of a zone in the file");
+        world.checkpointZoneX = start.checkX;
+        world.checkpointZoneY = start.checkY;
+        world.checkpointIdentity = identity;
+    }
+    if (start.at) {
+        if (!loadZone(start.zoneX, start.zoneY)) return fail("--at names a zone the file does not hold");
+        float cx = start.x + player.width * 0.5f, cy = start.y + player.height * 0.5f;
+        if (!(cx >= 0.0f && cx <= 640.0f && cy >= 0.0f && cy <= 480.0f))
+            return fail("--at puts the middle of the player outside the zone");
+        player.x = start.x;
+        player.y = start.y;
+        player.vx = 0.0f;
+        player.vy = 0.0f;
+        player.flags |= PLAYER_AIRBORNE;
+    } else if (start.checkpoint) {
+        // As after a death: in the checkpoint's zone on its lantern, or where the player is without one.
+        loadZone(world.currentZoneX, world.currentZoneY);
+        respawnAtCheckpoint();
+    } else {
+        loadZone(world.currentZoneX, world.currentZoneY);  // the taken stars leave the grid
+    }
+    return true;
+}
+
 }  // namespace
 
 int commandRun(int argc, char** argv) {
-    if (argc < 1 || argc > 2 || (argc == 2 && std::strcmp(argv[1], "--last") != 0)) {
-        std::fprintf(stderr, "usage: kestravel-world run FILE [--last] < SCRIPT\n");
+    bool lastOnly = false;
+    bool header = false;
+    RunStart start;
+    if (argc < 1 || !readFlags(argc, argv, lastOnly, header, start)) {
+        std::fprintf(stderr,
+                     "usage: kestravel-world run FILE [--last] [--header] [--at ZX ZY X Y] [--checkpoint ZX ZY [C R]]\n"
+                     "                          [--stars N ROUTE] < SCRIPT\n");
         return 2;
     }
     const char* path = argv[0];
-    bool lastOnly = argc == 2;
 
     std::FILE* probe = std::fopen(path, "rb");
     if (!probe) {
@@ -141,13 +302,13 @@ int commandRun(int argc, char** argv) {
     startHeadlessGame();
     loadWorldLinesFrom(path);
     resetToStart();
+    if (!setUpStart(start)) return 2;
 
+    if (header) std::printf("%s\n", RUN_FIELD_NAMES);
     long frame = 0;
     uint8_t keys[REPLAY_KEYS];
     for (const ScriptStep& step : steps) {
-        std::memset(keys, 0, sizeof keys);
-        for (int bit = 0; SCRIPT_LETTERS[bit]; ++bit)
-            if (step.keys & (1u << bit)) keys[scancodeForLetter(SCRIPT_LETTERS[bit])] = 1;
+        heldKeys(step.keys, keys);
         for (long i = 0; i < step.frames; ++i) {
             runHeadlessFrame(keys);
             ++frame;
