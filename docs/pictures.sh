@@ -10,9 +10,9 @@ shot() {
     "$bin/kestravel-world" route "$world" --from "$2" --frames "$1" --picture "docs/$3.png"
 }
 shot 20 "$route" shot-start-distance0
-shot 712 "$route" shot-quay-distance3
-shot 2060 "$route" shot-tower-distance9
-shot 7440 "$route" shot-sluice-distance4
+shot 4046 "$route" shot-hull-distance8
+shot 5211 "$route" shot-netlofts-distance4
+shot 16738 "$route" shot-chimney-distance7
 # The statistics, once the star row has filled.
 ending=$(mktemp)
 trap 'rm -f "$ending"' EXIT
