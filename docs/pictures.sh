@@ -11,8 +11,8 @@ shot() {
 }
 shot 20 "$route" shot-start-distance0
 shot 4046 "$route" shot-hull-distance8
-shot 5211 "$route" shot-netlofts-distance4
-shot 16738 "$route" shot-chimney-distance7
+shot 5242 "$route" shot-netlofts-distance4
+shot 16764 "$route" shot-chimney-distance7
 # The statistics, once the star row has filled.
 ending=$(mktemp)
 trap 'rm -f "$ending"' EXIT
