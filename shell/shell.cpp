@@ -121,7 +121,8 @@ void updateFpsEstimate() {
     shell.fpsFrameCount += 1;
     if (shell.fpsFrameCount < FPS_WINDOW_FRAMES) return;
     int32_t now = static_cast<int32_t>(clockMs());
-    int32_t elapsed = now - shell.fpsWindowStart;
+    // Unsigned: the millisecond clock wraps a 32-bit value after 24.8 days.
+    int32_t elapsed = static_cast<int32_t>(static_cast<uint32_t>(now) - static_cast<uint32_t>(shell.fpsWindowStart));
     // A clock that did not move gives no rate; keep the last one rather than infinity.
     if (elapsed > 0) shell.fpsEstimate = static_cast<float>(60000.0 / elapsed);
     shell.fpsFrameCount = 0;
@@ -135,11 +136,12 @@ bool runFrame() {
     drawFrame();
     waitForFrameCap();
     updateFpsEstimate();
-    presentFrame();
+    // Before presenting: many drivers discard the back buffer at present.
     if (shell.screenshotRequested) {
         takeScreenshot();
         shell.screenshotRequested = 0;
     }
+    presentFrame();
     bool closed = quitRequested();
     return !(closed || shell.quitGame);
 }
