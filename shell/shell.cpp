@@ -4,6 +4,7 @@
 #include <SDL_image.h>
 
 #include <cstdlib>
+#include <new>
 
 #include "gameplay/flow.h"
 #include "gameplay/hazards.h"
@@ -61,7 +62,11 @@ void handleZoomKeys() {
     }
 }
 
+// Loading a hostile data folder can exhaust memory; say so instead of aborting.
+void outOfMemoryAtStart() { fatalExit("Out of memory!"); }
+
 void startUp() {
+    std::set_new_handler(outOfMemoryAtStart);
     resetSoundState();
     resetWorldState();
     resetInputState();
@@ -87,6 +92,7 @@ void startUp() {
     applyWindowIcon("data/graphics/icon.png");
     // The music decoder and the PNG reader and writer are linked in: nothing to start.
     initWorld();
+    std::set_new_handler(nullptr);
 }
 }  // namespace
 
