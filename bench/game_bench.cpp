@@ -5,7 +5,6 @@
 
 #include <cstring>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "gameplay/flow.h"
@@ -29,18 +28,6 @@ bool startShippedWorld() {
     resetToStart();
     startHeadlessGame();
     return true;
-}
-
-// Every zone the shipped world names, in file order.
-std::vector<std::pair<int, int>> shippedZones() {
-    std::vector<std::pair<int, int>> zones;
-    for (const std::string& line : world.lines) {
-        if (line.rfind("zone:", 0) != 0) continue;
-        size_t comma = line.find(',');
-        if (comma == std::string::npos) continue;
-        zones.push_back({std::stoi(line.substr(5, comma - 5)), std::stoi(line.substr(comma + 1))});
-    }
-    return zones;
 }
 
 // Right for four seconds with a hop every half second, then left the same way, over and over;
@@ -72,11 +59,11 @@ void loadZoneOfTheShippedWorld(benchmark::State& state) {
         state.SkipWithError("no shipped world");
         return;
     }
-    std::vector<std::pair<int, int>> zones = shippedZones();
+    const std::vector<WorldZone> zones = world.zones;
     size_t next = 0;
     for (auto _ : state) {
-        const auto& zone = zones[next];
-        benchmark::DoNotOptimize(loadZone(zone.first, zone.second));
+        const WorldZone& zone = zones[next];
+        benchmark::DoNotOptimize(loadZone(zone.x, zone.y));
         next = (next + 1) % zones.size();
     }
     state.counters["zones"] = static_cast<double>(zones.size());
