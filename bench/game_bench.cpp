@@ -1,4 +1,5 @@
-// One update of the game while walking and jumping on the shipped world, and building a zone.
+// One update of the game while walking and jumping on the shipped world, building a zone, and
+// reading and walking through worlds far larger than any real one.
 #include <benchmark/benchmark.h>
 
 #include <SDL.h>
@@ -69,5 +70,41 @@ void loadZoneOfTheShippedWorld(benchmark::State& state) {
     state.counters["zones"] = static_cast<double>(zones.size());
 }
 BENCHMARK(loadZoneOfTheShippedWorld)->Unit(benchmark::kMicrosecond);
+
+// A square of zones, each with a floor, a spike and its direction line, and a start block.
+std::string generatedWorld(int zones) {
+    int side = 1;
+    while (side * side < zones) ++side;
+    std::string text = "start:\n0\n0\n0\n0\n1\n1\n\n";
+    for (int i = 0; i < zones; ++i) {
+        text += "zone:" + std::to_string(i % side) + "," + std::to_string(i / side) + "\n";
+        text += std::string(10, '\n') + "  ^\nwwwwwwwwwwwwwwww\ndir:2,1,up\n\n";
+    }
+    return text;
+}
+
+// Start-up's share of a huge world: splitting it into lines and indexing its zones.
+void readWorldOfZones(benchmark::State& state) {
+    const std::string text = generatedWorld(static_cast<int>(state.range(0)));
+    for (auto _ : state) benchmark::DoNotOptimize(loadWorldText(text));
+    state.counters["MB"] = static_cast<double>(text.size()) / 1e6;
+}
+BENCHMARK(readWorldOfZones)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+
+// A zone change costs the same whatever the size of the world: zones picked all over it.
+void loadZoneOfWorldOfZones(benchmark::State& state) {
+    resetWorldState();
+    resetGameState();
+    loadWorldText(generatedWorld(static_cast<int>(state.range(0))));
+    const std::vector<WorldZone> zones = world.zones;
+    size_t next = 0;
+    for (auto _ : state) {
+        const WorldZone& zone = zones[next];
+        benchmark::DoNotOptimize(loadZone(zone.x, zone.y));
+        next = (next + 7919) % zones.size();
+    }
+    resetWorldState();
+}
+BENCHMARK(loadZoneOfWorldOfZones)->Arg(30)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
