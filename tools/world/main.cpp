@@ -1,8 +1,25 @@
 // kestravel-world: the level designer's tool, reading worlds through the game's own code.
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "tools/world/commands.h"
+#include "world/world.h"
+
+bool isWorldReadable(const char* who, const char* path) {
+    std::string problem;
+    if (!isWorldFileSound(path, problem)) {
+        std::fprintf(stderr, "%s: cannot read %s: %s\n", who, path, problem.c_str());
+        return false;
+    }
+    FILE* file = std::fopen(path, "rb");
+    if (!file) {
+        std::fprintf(stderr, "%s: cannot open %s\n", who, path);
+        return false;
+    }
+    std::fclose(file);
+    return true;
+}
 
 static int usage() {
     std::fprintf(stderr,

@@ -125,12 +125,7 @@ int commandRun(int argc, char** argv) {
     const char* path = argv[0];
     bool lastOnly = argc == 2;
 
-    std::FILE* probe = std::fopen(path, "rb");
-    if (!probe) {
-        std::fprintf(stderr, "kestravel-world run: cannot open %s\n", path);
-        return 2;
-    }
-    std::fclose(probe);
+    if (!isWorldReadable("kestravel-world run", path)) return 2;
 
     std::vector<ScriptStep> steps;
     if (!readScript(stdin, steps)) return 2;
