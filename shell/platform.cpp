@@ -79,6 +79,13 @@ bool isRegularFile(const std::string& path) {
     return fs::is_regular_file(fs::path(path), error) && !error;
 }
 
+int64_t fileSize(const std::string& path) {
+    if (!isRegularFile(path)) return -1;
+    std::error_code error;
+    const auto size = fs::file_size(fs::path(path), error);
+    return error ? -1 : static_cast<int64_t>(size);
+}
+
 bool isDirectory(const std::string& path) {
     if (path.empty()) return false;
     std::error_code error;

@@ -17,6 +17,7 @@ void sleepMs(int ms);
 
 bool pathExists(const std::string& path);      // file or folder
 bool isRegularFile(const std::string& path);
+int64_t fileSize(const std::string& path);  // bytes of a regular file, -1 for anything else
 bool isDirectory(const std::string& path);
 std::string currentDirectory();                // without trailing separator
 bool changeDirectory(const std::string& path);

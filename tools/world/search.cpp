@@ -245,30 +245,12 @@ namespace {
 // Tiles holding this character in the blocks the game would load, in file order.
 std::vector<RouteStar> findTiles(char wanted) {
     std::vector<RouteStar> stars;
-    const std::vector<std::string>& lines = world.lines;
-    for (size_t h = 0; h < lines.size(); ++h) {
-        std::string header = lines[h];
-        for (char& c : header) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        if (header.compare(0, 5, "zone:") != 0) continue;
-        int x = 0, y = 0;
-        char tail = 0;
-        if (std::sscanf(header.c_str() + 5, "%d,%d%c", &x, &y, &tail) != 2) continue;
-        // The game finds a zone only under its plain decimal header.
-        if (header != "zone:" + std::to_string(x) + "," + std::to_string(y)) continue;
-        // Only the block the game would load for this header counts.
-        bool first = true;
-        for (size_t k = 0; k < h && first; ++k) {
-            std::string other = lines[k];
-            for (char& c : other) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-            if (other == header) first = false;
-        }
-        if (!first) continue;
+    for (const WorldZone& zone : world.zones) {
         for (int row = 0; row < ZONE_ROWS; ++row) {
-            size_t index = h + 12 - row;
-            if (index >= lines.size()) continue;
-            const std::string& text = lines[index];
-            for (int column = 0; column < ZONE_COLUMNS && column < static_cast<int>(text.size()); ++column)
-                if (text[column] == wanted) stars.push_back({x, y, column, row});
+            uint32_t characters[ZONE_COLUMNS];
+            readRowLine(zoneRowLine(zone, row), characters);
+            for (int column = 0; column < ZONE_COLUMNS; ++column)
+                if (characters[column] == static_cast<uint32_t>(wanted)) stars.push_back({zone.x, zone.y, column, row});
         }
     }
     return stars;
