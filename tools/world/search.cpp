@@ -28,9 +28,6 @@ struct TileArrays {
 
 // Zone grids as loadZone builds them, by zone, checkpoint and stars taken.
 std::map<std::vector<int32_t>, TileArrays> tileCache;
-// The grid restored last and its key: a search mostly stays in one zone, and the map lookup is dear.
-const TileArrays* lastTiles = nullptr;
-std::vector<int32_t> lastTileKey;
 
 std::vector<int32_t> tileKey(const GameSnapshot& s) {
     std::vector<int32_t> key = {s.currentZoneX, s.currentZoneY, s.checkpointIdentity, s.collectedStarCount};
@@ -38,17 +35,43 @@ std::vector<int32_t> tileKey(const GameSnapshot& s) {
     return key;
 }
 
-bool isLastTileKey(const GameSnapshot& s) {
+// The map lookup builds a key and walks a tree; a restore happens before every step of a search, so
+// recent grids are found first in a small table by zone, checkpoint and star count.
+struct RecentTiles {
+    const TileArrays* tiles = nullptr;
+    const std::vector<int32_t>* key = nullptr;  // the map's own key
+};
+RecentTiles recentTiles[256];
+
+bool isTileKey(const std::vector<int32_t>& key, const GameSnapshot& s) {
     size_t stars = static_cast<size_t>(std::clamp(s.collectedStarCount, 0, 10));
-    if (!lastTiles || lastTileKey.size() != 4 + stars) return false;
-    if (lastTileKey[0] != s.currentZoneX || lastTileKey[1] != s.currentZoneY ||
-        lastTileKey[2] != s.checkpointIdentity || lastTileKey[3] != s.collectedStarCount)
+    if (key.size() != 4 + stars || key[0] != s.currentZoneX || key[1] != s.currentZoneY ||
+        key[2] != s.checkpointIdentity || key[3] != s.collectedStarCount)
         return false;
-    return std::equal(lastTileKey.begin() + 4, lastTileKey.end(), s.collectedStars);
+    return std::equal(key.begin() + 4, key.end(), s.collectedStars);
+}
+
+// Frames stepped since the grid was last restored. The game writes the grid only when it builds a zone
+// (the same grid for the same zone, checkpoint and stars), takes a star (one more star) or makes a
+// lantern the checkpoint (another checkpoint): so a few frames later, with the same zone, checkpoint
+// and stars, the grid in place is still the one to restore. A grid differing under the same key
+// takes leaving a zone and coming back between two lanterns, far more than this many frames.
+constexpr long TILES_KEPT_FRAMES = 4;
+long framesSinceTiles = TILES_KEPT_FRAMES + 1;
+
+bool isWorldAt(const GameSnapshot& s) {
+    return world.currentZoneX == s.currentZoneX && world.currentZoneY == s.currentZoneY &&
+           world.checkpointIdentity == s.checkpointIdentity && world.collectedStarCount == s.collectedStarCount &&
+           std::equal(s.collectedStars, s.collectedStars + std::clamp(s.collectedStarCount, 0, 10),
+                      world.collectedStars);
 }
 
 void restoreTiles(const GameSnapshot& s) {
-    if (!isLastTileKey(s)) {
+    uint32_t slot = (static_cast<uint32_t>(s.currentZoneX) * 31u + static_cast<uint32_t>(s.currentZoneY) * 977u +
+                     static_cast<uint32_t>(s.checkpointIdentity) * 7u + static_cast<uint32_t>(s.collectedStarCount)) &
+                    255u;
+    RecentTiles& recent = recentTiles[slot];
+    if (!recent.tiles || !isTileKey(*recent.key, s)) {
         std::vector<int32_t> key = tileKey(s);
         auto found = tileCache.find(key);
         if (found == tileCache.end()) {
@@ -58,11 +81,11 @@ void restoreTiles(const GameSnapshot& s) {
             std::memcpy(tiles.direction, world.tileDirection, sizeof tiles.direction);
             found = tileCache.emplace(key, tiles).first;
         }
-        lastTiles = &found->second;
-        lastTileKey = key;
+        recent.tiles = &found->second;
+        recent.key = &found->first;
     }
-    std::memcpy(world.tileFlags, lastTiles->flags, sizeof world.tileFlags);
-    std::memcpy(world.tileDirection, lastTiles->direction, sizeof world.tileDirection);
+    std::memcpy(world.tileFlags, recent.tiles->flags, sizeof world.tileFlags);
+    std::memcpy(world.tileDirection, recent.tiles->direction, sizeof world.tileDirection);
 }
 
 uint64_t mix(uint64_t h, int64_t v) {
@@ -201,6 +224,7 @@ GameSnapshot saveGame() {
 }
 
 void restoreGame(const GameSnapshot& s) {
+    bool keepTiles = framesSinceTiles <= TILES_KEPT_FRAMES && isWorldAt(s);
     player = s.player;
     game = s.game;
     movement = s.movement;
@@ -212,7 +236,8 @@ void restoreGame(const GameSnapshot& s) {
     world.checkpointIdentity = s.checkpointIdentity;
     std::memcpy(world.collectedStars, s.collectedStars, sizeof world.collectedStars);
     world.collectedStarCount = s.collectedStarCount;
-    restoreTiles(s);
+    if (!keepTiles) restoreTiles(s);
+    framesSinceTiles = 0;
     world.currentZoneX = s.currentZoneX;
     world.currentZoneY = s.currentZoneY;
     world.zoneDistance = s.zoneDistance;
@@ -230,6 +255,7 @@ void stepGame(uint8_t keys) {
     held[SDL_SCANCODE_RIGHT] = (keys & ROUTE_RIGHT) ? 1 : 0;
     held[SDL_SCANCODE_SPACE] = (keys & ROUTE_JUMP) ? 1 : 0;
     runHeadlessFrame(held);
+    ++framesSinceTiles;
 }
 
 std::string keyLetters(uint8_t keys) {
@@ -501,6 +527,13 @@ SoftLockResult findSoftLocks(const RouteStar& checkpoint, const std::vector<Rout
             }
             finish(outcomes[a]);
         }
+        // The table is far larger than the caches: ask for every slot before looking at any.
+        uint64_t hashes[std::size(ACTIONS)];
+        for (size_t a = 0; a < std::size(ACTIONS); ++a) {
+            if ((flying && (ACTIONS[a].keys & ROUTE_JUMP)) || outcomes[a].out) continue;
+            hashes[a] = stateHash(outcomes[a].state);
+            if (!index.slots.empty()) __builtin_prefetch(&index.slots[hashes[a] & (index.slots.size() - 1)]);
+        }
         for (size_t a = 0; a < std::size(ACTIONS); ++a) {
             if (flying && (ACTIONS[a].keys & ROUTE_JUMP)) continue;
             if (outcomes[a].out) {
@@ -508,7 +541,7 @@ SoftLockResult findSoftLocks(const RouteStar& checkpoint, const std::vector<Rout
                 continue;
             }
             const GameSnapshot& next = outcomes[a].state;
-            int32_t node = findOrAdd(index, stateHash(next), count, added);
+            int32_t node = findOrAdd(index, hashes[a], count, added);
             if (added) {
                 ++count;
                 nodeZone.push_back({next.currentZoneX, next.currentZoneY});
