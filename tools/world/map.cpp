@@ -185,6 +185,17 @@ int commandMap(int argc, char** argv) {
     }
     SDL_FillRect(map.get(), nullptr, SDL_MapRGB(map->format, 12, 12, 16));
     loadPictures();
+    // Each zone is drawn at twice its size on the map, not at full size, then averaged down:
+    // the same look for a fraction of the drawing, which is what a map of many zones costs.
+    const double drawScale = std::min(1.0, 2.0 * scale);
+    const int drawWidth = std::clamp(int(std::lround(640.0 * drawScale)), 1, 640);
+    const int drawHeight = std::clamp(int(std::lround(480.0 * drawScale)), 1, 480);
+    SDL_RenderSetScale(screen.renderer, float(drawScale), float(drawScale));
+    std::unique_ptr<SDL_Surface, void (*)(SDL_Surface*)> drawn(
+        SDL_CreateRGBSurfaceWithFormatFrom(video.frame->pixels, drawWidth, drawHeight, 32, video.frame->pitch,
+                                           SDL_PIXELFORMAT_ARGB8888),
+        SDL_FreeSurface);
+    const SDL_Rect drawnArea = {0, 0, drawWidth, drawHeight};
 
     for (const auto& [x, y, header] : zones) {
         if (!loadZone(x, y)) continue;
@@ -198,8 +209,12 @@ int commandMap(int argc, char** argv) {
             drawKillZones();
             if (x == startX && y == startY) drawPlayerBox();  // where the game puts the player
         }
-        if (!readOffscreen(video, "kestravel-world")) return 1;
-        shrinkInto(video.frame, map.get(), int((x - minX) * zoneWidth), int((maxY - y) * zoneHeight), int(zoneWidth),
+        if (!drawn || SDL_RenderReadPixels(screen.renderer, &drawnArea, SDL_PIXELFORMAT_ARGB8888, drawn->pixels,
+                                           drawn->pitch) != 0) {
+            std::fprintf(stderr, "kestravel-world: cannot read the picture back: %s\n", SDL_GetError());
+            return 1;
+        }
+        shrinkInto(drawn.get(), map.get(), int((x - minX) * zoneWidth), int((maxY - y) * zoneHeight), int(zoneWidth),
                    int(zoneHeight));
     }
     if (IMG_SavePNG(map.get(), out.string().c_str()) != 0) {
