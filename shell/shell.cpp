@@ -135,19 +135,22 @@ bool runFrame() {
     drawFrame();
     waitForFrameCap();
     updateFpsEstimate();
-    presentFrame();
+    // The finished frame is read just before it is shown: Direct3D drops the back buffer on present.
     if (shell.screenshotRequested) {
         takeScreenshot();
         shell.screenshotRequested = 0;
     }
+    presentFrame();
     bool closed = quitRequested();
     return !(closed || shell.quitGame);
 }
 
 int runGame() {
     startUp();
+    raiseTimerResolution();
     while (runFrame()) {
     }
+    restoreTimerResolution();
     freeAssets();
     closeScreen();
     fatalExit("");

@@ -2,6 +2,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include <SDL_main.h>  // on Windows SDL's entry point hands main its arguments in UTF-8
+
 #include "tools/world/commands.h"
 
 static int usage() {
