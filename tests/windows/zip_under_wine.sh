@@ -9,7 +9,7 @@
 set -u
 zip=$(realpath "${1:?usage: zip_under_wine.sh ZIP WINDOWS_BIN_DIR [LINUX_BIN_DIR]}")
 windows_bin=$(realpath "${2:?usage: zip_under_wine.sh ZIP WINDOWS_BIN_DIR [LINUX_BIN_DIR]}")
-linux_bin=${3:-}
+linux_bin=${3:+$(realpath "$3")}
 src=$(cd "$(dirname "$0")/../.." && pwd)
 lib=$src/tests/e2e/lib
 
@@ -217,6 +217,7 @@ for zone in "0 1" "3 1" "9 3" "0 0"; do
     wine "$windows_bin/kestravel-world.exe" zone "$world" $zone >>"$tmp/zone.win" 2>&1
 done
 grep -q '"found": true' "$tmp/zone.win" || fail "kestravel-world.exe zone found no zone: $(head -c 300 "$tmp/zone.win")"
+grep -q "^$world: 0 errors" "$tmp/check.win" || fail "kestravel-world.exe check: $(head -c 300 "$tmp/check.win")"
 if [ -n "$linux_bin" ] && [ -x "$linux_bin/kestravel-world" ]; then
     "$linux_bin/kestravel-world" check "$world" >"$tmp/check.linux" 2>&1
     echo "status $?" >>"$tmp/check.linux"
