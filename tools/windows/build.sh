@@ -13,6 +13,8 @@ source_dir=$(cd "$(dirname "$0")/../.." && pwd)
 build=$(mkdir -p "${1:-$source_dir/build-windows}" && cd "${1:-$source_dir/build-windows}" && pwd)
 out=${2:-$source_dir/dist}
 jobs=${JOBS:-2}
+# Called from make: the builds below are top-level ones, without its directory chatter.
+unset MAKEFLAGS MAKELEVEL MFLAGS
 
 host=x86_64-w64-mingw32
 deps="$build/deps"
@@ -96,7 +98,8 @@ build_libraries() {
     echo "$deps_recipe $(basename "$sdl") $(basename "$image") $(basename "$mixer")" >"$deps/stamp"
 }
 
-if [ ! -f "$deps/stamp" ] || [ "$(cut -d' ' -f1 "$deps/stamp")" != "$deps_recipe" ]; then
+if [ ! -f "$deps/stamp" ] || [ "$(cut -d' ' -f1 "$deps/stamp")" != "$deps_recipe" ] ||
+    [ ! -f "$prefix/bin/SDL2_mixer.dll" ]; then
     started=$SECONDS
     build_libraries
     echo "SDL libraries built in $((SECONDS - started)) s"
