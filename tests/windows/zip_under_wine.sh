@@ -84,7 +84,8 @@ pictures=$(readlink -f "$WINEPREFIX/drive_c/users/$(id -un)/Pictures")
 
 # ---------------------------------------------------------------- playing through the launcher
 cd "$game_folder" || fail "no game folder"
-wine Kestravel.exe "two words" "" x >"$tmp/launcher.out" 2>&1
+# Wine's errors from the launcher and the game it starts land here, for the failure messages.
+WINEDEBUG=-all,err+all wine Kestravel.exe "two words" "" x >"$tmp/launcher.out" 2>&1
 status=$?
 [ $status -eq 0 ] || fail "the launcher ended with $status: $(cat "$tmp/launcher.out")"
 game_pid=""
@@ -93,7 +94,8 @@ for _ in $(seq 300); do
     sleep 0.1
 done
 [ -n "$game_pid" ] || fail "the launcher started no game"
-window=$(wait_for_window "Kestravel  -  Ctrl+F for Fullscreen" 180 "$game_pid") || fail "no game window"
+window=$(wait_for_window "Kestravel  -  Ctrl+F for Fullscreen" 180 "$game_pid") ||
+    fail "no game window: $(cat "$tmp/launcher.out")"
 [ "$(readlink "/proc/$game_pid/cwd")" = "$game_folder/Kestravel_Data" ] ||
     fail "the game runs in $(readlink "/proc/$game_pid/cwd")"
 mapfile -d '' -t arguments <"/proc/$game_pid/cmdline"
@@ -149,7 +151,7 @@ PY
 # shoot until the room shows.
 room=""
 for _ in $(seq 30); do
-    kill -0 "$game_pid" 2>/dev/null || fail "the game ended"
+    kill -0 "$game_pid" 2>/dev/null || fail "the game ended: $(cat "$tmp/launcher.out")"
     shot=$(shoot 10) || continue
     python3 "$tmp/check.py" "$lib" "$shot" >"$tmp/check.out" 2>&1 && room=$shot && break
     sleep 1

@@ -148,6 +148,7 @@ $host-strip --strip-unneeded "$stage/Kestravel.exe" "$stage/Kestravel_Data/Kestr
 copy_dlls "$stage/Kestravel.exe"
 copy_dlls "$stage/Kestravel_Data/Kestravel_Main.exe"
 # The level tool is not shipped; with its DLLs beside it, it runs where it was built.
+rm -f "$bin"/*.dll
 copy_dlls "$bin/kestravel-world.exe"
 cp -RL "$source_dir/data" "$stage/Kestravel_Data/data"
 install -m 644 "$source_dir/LICENSE" "$source_dir/CREDITS" "$stage/"
