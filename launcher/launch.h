@@ -22,7 +22,7 @@ std::string forwardedArguments(const std::vector<std::string>& arguments);
 // already starts with a quote, then the forwarded arguments after one space, if there are any.
 std::string commandLine(const std::string& program, const std::vector<std::string>& arguments);
 // True once the program is running; arguments reach it one each, unchanged (on Windows, through
-// the quoting of commandLine, as long as they hold no double quote). An empty working directory
-// keeps the caller's.
+// the quoting of commandLine, unless one holds a double quote, or a space and a trailing
+// backslash). An empty working directory keeps the caller's.
 bool startProgram(const std::string& program, const std::vector<std::string>& arguments,
                   const std::string& workingDirectory);
