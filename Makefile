@@ -3,7 +3,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 
-.PHONY: run test game build configure deps deps-test asan fuzz bench assets dist clean
+.PHONY: run test game build configure deps deps-test asan fuzz bench assets dist clean windows
 
 run: deps game
 	$(BUILD)/bin/Kestravel_Main
@@ -60,3 +60,8 @@ clean:
 # A folder and tarball that run wherever they are unpacked: cd Kestravel && ./kestravel
 dist: deps game
 	tools/make-dist.sh $(BUILD) dist
+
+# The Windows zip, cross-built here: dist/Kestravel-windows-x86_64.zip. The SDL libraries are
+# built from Debian's sources once and kept in build-windows/.
+windows:
+	JOBS=$(JOBS) tools/windows/build.sh build-windows dist

@@ -202,6 +202,7 @@ bool trimmedSize(int iw, int ih, int* w, int* h) {
     return keptWidth != width || keptHeight != height;
 }
 
+#ifndef _WIN32
 namespace {
 std::string environmentValue(const char* name) {
     const char* value = std::getenv(name);
@@ -261,19 +262,14 @@ bool picturesEntry(const std::string& line, const std::string& home, std::string
     return true;
 }
 }  // namespace
+#endif
 
 std::string picturesFolder() {
 #ifdef _WIN32
+    // The shell's own answer, wherever the user has moved the folder.
     PWSTR wide = nullptr;
     std::string folder;
-    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_Pictures, 0, nullptr, &wide)) && wide) {
-        const int size = WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);
-        if (size > 1) {
-            folder.resize(static_cast<size_t>(size));
-            WideCharToMultiByte(CP_UTF8, 0, wide, -1, folder.data(), size, nullptr, nullptr);
-            folder.resize(static_cast<size_t>(size) - 1);
-        }
-    }
+    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_Pictures, 0, nullptr, &wide)) && wide) folder = utf8Text(wide);
     CoTaskMemFree(wide);
     if (folder.empty() || !isDirectory(folder)) return "";
     return folder;

@@ -154,8 +154,10 @@ bool runFrame() {
 
 int runGame() {
     startUp();
+    raiseTimerResolution();
     while (runFrame()) {
     }
+    restoreTimerResolution();
     freeAssets();
     closeScreen();
     fatalExit("");

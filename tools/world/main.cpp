@@ -5,6 +5,8 @@
 #include <cstring>
 #include <string>
 
+#include <SDL_main.h>  // on Windows SDL's entry point hands main its arguments in UTF-8
+
 #include "tools/world/commands.h"
 #include "world/world.h"
 
