@@ -3,13 +3,19 @@ BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 
-.PHONY: run test build deps deps-test asan fuzz bench assets dist clean
+.PHONY: run test game build configure deps deps-test asan fuzz bench assets dist clean windows
 
-run: deps build
+run: deps game
 	$(BUILD)/bin/Kestravel_Main
 
-build:
+configure:
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS)
+
+# Just what a player needs: the game and its launcher.
+game: configure
+	cmake --build $(BUILD) -j $(JOBS) --target Kestravel_Main kestravel
+
+build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
 test: deps-test build
@@ -52,5 +58,10 @@ clean:
 	rm -rf $(BUILD) build-asan build-fuzz build-bench dist
 
 # A folder and tarball that run wherever they are unpacked: cd Kestravel && ./kestravel
-dist: deps build
+dist: deps game
 	tools/make-dist.sh $(BUILD) dist
+
+# The Windows zip, cross-built here: dist/Kestravel-windows-x86_64.zip. The SDL libraries are
+# built from Debian's sources once and kept in build-windows/.
+windows:
+	JOBS=$(JOBS) tools/windows/build.sh build-windows dist

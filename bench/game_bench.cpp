@@ -1,11 +1,11 @@
-// One update of the game while walking and jumping on the shipped world, and building a zone.
+// One update of the game while walking and jumping on the shipped world, building a zone, and
+// reading and walking through worlds far larger than any real one.
 #include <benchmark/benchmark.h>
 
 #include <SDL.h>
 
 #include <cstring>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "gameplay/flow.h"
@@ -29,18 +29,6 @@ bool startShippedWorld() {
     resetToStart();
     startHeadlessGame();
     return true;
-}
-
-// Every zone the shipped world names, in file order.
-std::vector<std::pair<int, int>> shippedZones() {
-    std::vector<std::pair<int, int>> zones;
-    for (const std::string& line : world.lines) {
-        if (line.rfind("zone:", 0) != 0) continue;
-        size_t comma = line.find(',');
-        if (comma == std::string::npos) continue;
-        zones.push_back({std::stoi(line.substr(5, comma - 5)), std::stoi(line.substr(comma + 1))});
-    }
-    return zones;
 }
 
 // Right for four seconds with a hop every half second, then left the same way, over and over;
@@ -72,15 +60,51 @@ void loadZoneOfTheShippedWorld(benchmark::State& state) {
         state.SkipWithError("no shipped world");
         return;
     }
-    std::vector<std::pair<int, int>> zones = shippedZones();
+    const std::vector<WorldZone> zones = world.zones;
     size_t next = 0;
     for (auto _ : state) {
-        const auto& zone = zones[next];
-        benchmark::DoNotOptimize(loadZone(zone.first, zone.second));
+        const WorldZone& zone = zones[next];
+        benchmark::DoNotOptimize(loadZone(zone.x, zone.y));
         next = (next + 1) % zones.size();
     }
     state.counters["zones"] = static_cast<double>(zones.size());
 }
 BENCHMARK(loadZoneOfTheShippedWorld)->Unit(benchmark::kMicrosecond);
+
+// A square of zones, each with a floor, a spike and its direction line, and a start block.
+std::string generatedWorld(int zones) {
+    int side = 1;
+    while (side * side < zones) ++side;
+    std::string text = "start:\n0\n0\n0\n0\n1\n1\n\n";
+    for (int i = 0; i < zones; ++i) {
+        text += "zone:" + std::to_string(i % side) + "," + std::to_string(i / side) + "\n";
+        text += std::string(10, '\n') + "  ^\nwwwwwwwwwwwwwwww\ndir:2,1,up\n\n";
+    }
+    return text;
+}
+
+// Start-up's share of a huge world: splitting it into lines and indexing its zones.
+void readWorldOfZones(benchmark::State& state) {
+    const std::string text = generatedWorld(static_cast<int>(state.range(0)));
+    for (auto _ : state) benchmark::DoNotOptimize(loadWorldText(text));
+    state.counters["MB"] = static_cast<double>(text.size()) / 1e6;
+}
+BENCHMARK(readWorldOfZones)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+
+// A zone change costs the same whatever the size of the world: zones picked all over it.
+void loadZoneOfWorldOfZones(benchmark::State& state) {
+    resetWorldState();
+    resetGameState();
+    loadWorldText(generatedWorld(static_cast<int>(state.range(0))));
+    const std::vector<WorldZone> zones = world.zones;
+    size_t next = 0;
+    for (auto _ : state) {
+        const WorldZone& zone = zones[next];
+        benchmark::DoNotOptimize(loadZone(zone.x, zone.y));
+        next = (next + 7919) % zones.size();
+    }
+    resetWorldState();
+}
+BENCHMARK(loadZoneOfWorldOfZones)->Arg(30)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

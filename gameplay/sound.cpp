@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include "shell/input.h"
+#include "shell/platform.h"
 
 SoundState sound;
 AudioState audio;
@@ -58,13 +59,31 @@ bool initAudio() {
     return true;
 }
 
+bool effectLengthAcceptable(const std::string& path) {
+    if (fileSize(path) > SOUND_MAX_EFFECT_FILE_BYTES) return false;
+    SDL_AudioSpec spec;
+    Uint8* samples = nullptr;
+    Uint32 length = 0;
+    if (!SDL_LoadWAV(path.c_str(), &spec, &samples, &length)) return false;
+    SDL_FreeWAV(samples);
+    // Measured in its own rate: a long, slow file would swell many times over when converted.
+    const uint64_t frameBytes = uint64_t(SDL_AUDIO_BITSIZE(spec.format) / 8) * spec.channels;
+    if (frameBytes == 0 || spec.freq <= 0) return false;
+    return length / frameBytes <= uint64_t(spec.freq) * SOUND_MAX_EFFECT_SECONDS;
+}
+
 bool loadSound(int slot, const std::string& path, bool streamed) {
     if (!validSlot(slot)) return false;
     freeSound(slot);
     if (!audio.open) return false;
+    // A FIFO or a device would block or never end.
+    if (!isRegularFile(path)) return false;
     // Only the music track is streamed; the mixer has a single music voice.
-    if (streamed && slot == SOUND_MUSIC) audio.music = Mix_LoadMUS(path.c_str());
-    else audio.chunks[slot] = Mix_LoadWAV(path.c_str());
+    if (streamed && slot == SOUND_MUSIC) {
+        if (fileSize(path) <= SOUND_MAX_MUSIC_FILE_BYTES) audio.music = Mix_LoadMUS(path.c_str());
+    } else if (effectLengthAcceptable(path)) {
+        audio.chunks[slot] = Mix_LoadWAV(path.c_str());
+    }
     if (!isSoundLoaded(slot)) return false;
     audio.mixerVolumes[slot] = MIX_MAX_VOLUME;
     applyVolume(slot);

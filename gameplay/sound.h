@@ -20,6 +20,11 @@ constexpr int SOUND_ALL = -1;           // setSoundVolume: every loaded slot
 constexpr int SOUND_RATE = 44100;
 constexpr int SOUND_CHUNK_FRAMES = 1024;
 
+// Bounds far above the game's own sounds, so a stray file cannot eat the memory.
+constexpr int SOUND_MAX_EFFECT_SECONDS = 10;
+constexpr int64_t SOUND_MAX_EFFECT_FILE_BYTES = 16ll * 1024 * 1024;
+constexpr int64_t SOUND_MAX_MUSIC_FILE_BYTES = 16ll * 1024 * 1024;
+
 constexpr const char* MUSIC_FILE = "data/music/QuayShort.ogg";
 
 struct SoundState {
@@ -43,6 +48,7 @@ extern AudioState audio;
 void resetSoundState();                 // program-start values, default volumes
 bool initAudio();
 bool loadSound(int slot, const std::string& path, bool streamed);
+bool effectLengthAcceptable(const std::string& path);  // a WAV of at most SOUND_MAX_EFFECT_SECONDS
 void playSound(int slot, bool loop);
 void setSoundVolume(int slot, int volume);
 bool isSoundLoaded(int slot);

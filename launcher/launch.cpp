@@ -78,19 +78,28 @@ std::string forwardedArguments(const std::vector<std::string>& arguments) {
     return line;
 }
 
-#ifdef _WIN32
-bool startProgram(const std::string& program, const std::vector<std::string>& arguments,
-                  const std::string& workingDirectory) {
+std::string commandLine(const std::string& program, const std::vector<std::string>& arguments) {
     std::string command = !program.empty() && program[0] == '"' ? program : '"' + program + '"';
     const std::string parameters = forwardedArguments(arguments);
     if (!parameters.empty()) command += ' ' + parameters;
-    STARTUPINFOA startup{};
+    return command;
+}
+
+#ifdef _WIN32
+bool startProgram(const std::string& program, const std::vector<std::string>& arguments,
+                  const std::string& workingDirectory) {
+    if (program.empty()) return false;
+    // No application name: Windows finds the program from the quoted path at the head of the line.
+    std::wstring command = wideText(commandLine(program, arguments));
+    const std::wstring folder = wideText(workingDirectory);
+    if (command.empty() || (folder.empty() && !workingDirectory.empty())) return false;
+    STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_SHOWNORMAL;
     PROCESS_INFORMATION process{};
-    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS, nullptr,
-                        workingDirectory.empty() ? nullptr : workingDirectory.c_str(), &startup, &process))
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS, nullptr,
+                        folder.empty() ? nullptr : folder.c_str(), &startup, &process))
         return false;
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);

@@ -4,7 +4,11 @@
 #include <vector>
 
 // Relative to the current directory: the game inside its data folder.
+#ifdef _WIN32
+constexpr const char* LAUNCH_TARGET = "Kestravel_Data\\Kestravel_Main.exe";
+#else
 constexpr const char* LAUNCH_TARGET = "Kestravel_Data/Kestravel_Main";
+#endif
 
 // LAUNCH_FAILED: found, but it would not run (a folder, no execute permission).
 enum LaunchResult { LAUNCH_STARTED, LAUNCH_NOT_FOUND, LAUNCH_FAILED };
@@ -14,7 +18,11 @@ enum LaunchResult { LAUNCH_STARTED, LAUNCH_NOT_FOUND, LAUNCH_FAILED };
 LaunchResult launchProgram(const std::string& path, bool quiet, const std::vector<std::string>& arguments);
 // The arguments as one Windows command-line parameter string.
 std::string forwardedArguments(const std::vector<std::string>& arguments);
-// True once the program is running; arguments reach it one each, unchanged. An empty
-// working directory keeps the caller's.
+// The Windows command line that starts program with the arguments: the program quoted unless it
+// already starts with a quote, then the forwarded arguments after one space, if there are any.
+std::string commandLine(const std::string& program, const std::vector<std::string>& arguments);
+// True once the program is running; arguments reach it one each, unchanged (on Windows, through
+// the quoting of commandLine, unless one holds a double quote, or a space and a trailing
+// backslash). An empty working directory keeps the caller's.
 bool startProgram(const std::string& program, const std::vector<std::string>& arguments,
                   const std::string& workingDirectory);

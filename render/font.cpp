@@ -81,11 +81,14 @@ bool readFontMetadata(SDL_Surface* surface, Font* font) {
 Font* loadFont(const std::string& path) {
     Font* font = new (std::nothrow) Font{};
     if (!font) return nullptr;
-    font->sprite = loadSprite(path);
+    font->sprite = loadSprite(path, true);
     if (!font->sprite || !readFontMetadata(font->sprite->surface, font)) {
         freeFont(font);
         return nullptr;
     }
+    // The glyph table is read; the texture is all that is drawn from here on.
+    SDL_FreeSurface(font->sprite->surface);
+    font->sprite->surface = nullptr;
     font->sprite->source.y = 0;
     font->sprite->source.h = font->lineHeight;
     return font;

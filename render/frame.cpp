@@ -65,17 +65,46 @@ static void drawRoomStraight(Sprite* sheet) {
     }
 }
 
-static bool roomCacheMatches(const Sprite* sheet) {
+// The kept room is drawn at the renderer's own scale, so a copy is pixel for pixel what drawing
+// straight would give at any zoom or in fullscreen.
+static void roomCacheSize(float* scaleX, float* scaleY, int* width, int* height) {
+    SDL_RenderGetScale(screen.renderer, scaleX, scaleY);
+    if (!(*scaleX > 0.0f) || !(*scaleY > 0.0f)) *scaleX = *scaleY = 1.0f;
+    *width = static_cast<int>(std::lround(640.0 * *scaleX));
+    *height = static_cast<int>(std::lround(480.0 * *scaleY));
+    if (*width < 1) *width = 1;
+    if (*height < 1) *height = 1;
+}
+
+static bool roomCacheMatches(const Sprite* sheet, float scaleX, float scaleY) {
     const Sprite* star = assets.stars[0];
     return frame.roomCacheValid && frame.cachedSheet == sheet && frame.cachedStar == star &&
+           frame.cachedScaleX == scaleX && frame.cachedScaleY == scaleY &&
+           frame.cachedTargetResets == screen.targetResets &&
            frame.cachedStarWidth == spriteDrawWidth(star) && frame.cachedStarHeight == spriteDrawHeight(star) &&
            std::memcmp(frame.cachedFlags, world.tileFlags, sizeof frame.cachedFlags) == 0 &&
            std::memcmp(frame.cachedDirections, world.tileDirection, sizeof frame.cachedDirections) == 0;
 }
 
-static bool redrawRoomCache(Sprite* sheet) {
+static bool resizeRoomCache(int width, int height) {
+    if (frame.roomCache && frame.roomCacheWidth == width && frame.roomCacheHeight == height) return true;
+    if (frame.roomCache) SDL_DestroyTexture(frame.roomCache);
+    frame.roomCacheValid = 0;
+    frame.roomCache =
+        SDL_CreateTexture(screen.renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET, width, height);
+    if (!frame.roomCache) return false;
+    frame.roomCacheWidth = width;
+    frame.roomCacheHeight = height;
+    // The background is opaque, so the copy replaces what lies below, as drawing it straight did.
+    SDL_SetTextureBlendMode(frame.roomCache, SDL_BLENDMODE_NONE);
+    return true;
+}
+
+static bool redrawRoomCache(Sprite* sheet, float scaleX, float scaleY) {
     SDL_Texture* previous = SDL_GetRenderTarget(screen.renderer);
     if (SDL_SetRenderTarget(screen.renderer, frame.roomCache) != 0) return false;
+    // A target starts at scale 1; leaving it restores the window's scale.
+    SDL_RenderSetScale(screen.renderer, scaleX, scaleY);
     // The black the frame was cleared to, below a background that may let it through.
     setDrawColourOpaque(rgba(0, 0, 0, 255));
     SDL_RenderClear(screen.renderer);
@@ -86,6 +115,9 @@ static bool redrawRoomCache(Sprite* sheet) {
     frame.cachedStar = star;
     frame.cachedStarWidth = spriteDrawWidth(star);
     frame.cachedStarHeight = spriteDrawHeight(star);
+    frame.cachedScaleX = scaleX;
+    frame.cachedScaleY = scaleY;
+    frame.cachedTargetResets = screen.targetResets;
     std::memcpy(frame.cachedFlags, world.tileFlags, sizeof frame.cachedFlags);
     std::memcpy(frame.cachedDirections, world.tileDirection, sizeof frame.cachedDirections);
     frame.roomCacheValid = 1;
@@ -99,7 +131,13 @@ void drawRoom() {
         drawRoomStraight(sheet);
         return;
     }
-    if (!roomCacheMatches(sheet) && !redrawRoomCache(sheet)) {
+    float scaleX = 1.0f;
+    float scaleY = 1.0f;
+    int width = 0;
+    int height = 0;
+    roomCacheSize(&scaleX, &scaleY, &width, &height);
+    if (!resizeRoomCache(width, height) ||
+        (!roomCacheMatches(sheet, scaleX, scaleY) && !redrawRoomCache(sheet, scaleX, scaleY))) {
         frame.roomCacheValid = 0;
         drawRoomStraight(sheet);
         return;
@@ -113,17 +151,19 @@ bool createRoomCache() {
     if (!screen.renderer) return false;
     SDL_RendererInfo info;
     if (SDL_GetRendererInfo(screen.renderer, &info) != 0 || !(info.flags & SDL_RENDERER_TARGETTEXTURE)) return false;
-    frame.roomCache =
-        SDL_CreateTexture(screen.renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET, 640, 480);
-    if (!frame.roomCache) return false;
-    // The background is opaque, so the copy replaces what lies below, as drawing it straight did.
-    SDL_SetTextureBlendMode(frame.roomCache, SDL_BLENDMODE_NONE);
-    return true;
+    float scaleX = 1.0f;
+    float scaleY = 1.0f;
+    int width = 0;
+    int height = 0;
+    roomCacheSize(&scaleX, &scaleY, &width, &height);
+    return resizeRoomCache(width, height);
 }
 
 void freeRoomCache() {
     if (frame.roomCache) SDL_DestroyTexture(frame.roomCache);
     frame.roomCache = nullptr;
+    frame.roomCacheWidth = 0;
+    frame.roomCacheHeight = 0;
     invalidateRoomCache();
 }
 

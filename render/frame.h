@@ -11,6 +11,11 @@ struct Sprite;
 struct FrameState {
     int32_t previewScreenY;                   // screen y of the jump preview when last drawn
     SDL_Texture* roomCache;                   // the room as last drawn; null draws it straight
+    int32_t roomCacheWidth;                   // its size in output pixels: 640 x 480 times the scale
+    int32_t roomCacheHeight;
+    float cachedScaleX;                       // renderer scale it was drawn at
+    float cachedScaleY;
+    int32_t cachedTargetResets;               // screen.targetResets when it was drawn
     int32_t roomCacheValid;                   // 0 until drawn, after a change of sprites or lost targets
     const Sprite* cachedSheet;                // tile sheet the kept room was drawn with
     const Sprite* cachedStar;                 // room star picture it was drawn with

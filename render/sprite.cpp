@@ -10,23 +10,63 @@
 #include "render/frame.h"
 #include "render/font.h"
 #include "shell/display.h"
+#include "shell/platform.h"
 #include "world/assets.h"
 
 Colour rgba(int r, int g, int b, int a) { return Colour(r) + Colour(g) * 256u + Colour(b) * 65536u + Colour(a) * 16777216u; }
 
-Sprite* loadSprite(const std::string& path) {
+namespace {
+// Far above any picture the game draws; a larger one is a mistake or an attack, not art.
+constexpr uint32_t PICTURE_MAX_SIDE = 8192;
+constexpr uint64_t PICTURE_MAX_PIXELS = 64ull * 1024 * 1024;
+
+uint32_t bigEndian32(const uint8_t* bytes) {
+    return (uint32_t(bytes[0]) << 24) | (uint32_t(bytes[1]) << 16) | (uint32_t(bytes[2]) << 8) | uint32_t(bytes[3]);
+}
+}  // namespace
+
+bool pictureSizeAcceptable(SDL_RWops* file) {
+    // Signature, then the IHDR chunk: length, type, width, height.
+    uint8_t header[24];
+    const Sint64 start = SDL_RWtell(file);
+    const bool read = SDL_RWread(file, header, 1, sizeof header) == sizeof header;
+    if (start < 0 || SDL_RWseek(file, start, RW_SEEK_SET) < 0 || !read) return false;
+    static const uint8_t signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    if (SDL_memcmp(header, signature, sizeof signature) != 0 || SDL_memcmp(header + 12, "IHDR", 4) != 0) return false;
+    const uint32_t width = bigEndian32(header + 16);
+    const uint32_t height = bigEndian32(header + 20);
+    return width >= 1 && height >= 1 && width <= PICTURE_MAX_SIDE && height <= PICTURE_MAX_SIDE &&
+           uint64_t(width) * height <= PICTURE_MAX_PIXELS;
+}
+
+SDL_Surface* loadPicture(const std::string& path) {
+    // Anything but a plain file (a FIFO, a device) could block or never end.
+    if (path.empty() || !isRegularFile(path)) return nullptr;
+    SDL_RWops* file = SDL_RWFromFile(path.c_str(), "rb");
+    if (!file) return nullptr;
+    if (!pictureSizeAcceptable(file)) {
+        SDL_RWclose(file);
+        return nullptr;
+    }
+    return IMG_Load_RW(file, 1);
+}
+
+Sprite* loadSprite(const std::string& path, bool keepPixels) {
     // Checked before anything else so a missing renderer never costs a disk read.
     if (path.empty() || !screen.renderer) return nullptr;
     Sprite* sprite = new (std::nothrow) Sprite{};
     if (!sprite) return nullptr;
-    sprite->surface = IMG_Load(path.c_str());
+    sprite->surface = loadPicture(path);
     if (!sprite->surface) {
         delete sprite;
         return nullptr;
     }
     sprite->texture = SDL_CreateTextureFromSurface(screen.renderer, sprite->surface);
-    if (!sprite->texture) {
+    if (!keepPixels || !sprite->texture) {
         SDL_FreeSurface(sprite->surface);
+        sprite->surface = nullptr;
+    }
+    if (!sprite->texture) {
         delete sprite;
         return nullptr;
     }

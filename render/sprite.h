@@ -7,7 +7,7 @@
 using Colour = uint32_t;  // red in the lowest byte, alpha in the highest
 
 struct Sprite {
-    SDL_Surface* surface;   // decoded image, kept for the sprite's life
+    SDL_Surface* surface;   // decoded image, kept only when asked for (the font reads it); else null
     SDL_Texture* texture;   // on the game's renderer
     int32_t width;          // texture size
     int32_t height;
@@ -23,7 +23,11 @@ struct Sprite {
 };
 
 Colour rgba(int r, int g, int b, int a);
-Sprite* loadSprite(const std::string& path);
+// A PNG from a regular file, refused unheard of when its header claims a size no picture here has.
+SDL_Surface* loadPicture(const std::string& path);
+bool pictureSizeAcceptable(SDL_RWops* file);  // reads the header and seeks back
+// The pixels are dropped once the texture exists unless keepPixels asks for them.
+Sprite* loadSprite(const std::string& path, bool keepPixels = false);
 bool setSpriteFrames(Sprite* sprite, int columns, int rows);
 bool selectFrame(Sprite* sprite, int index);
 void setSpriteScale(Sprite* sprite, float scaleX, float scaleY);

@@ -34,6 +34,14 @@ std::string sdlVersionString() {
     return std::to_string(linked.major) + "." + std::to_string(linked.minor) + "." + std::to_string(linked.patch);
 }
 
+namespace {
+// Render targets lose their pixels on a device or target reset; whoever keeps one compares this count.
+int countTargetResets(void*, SDL_Event* event) {
+    if (event->type == SDL_RENDER_TARGETS_RESET || event->type == SDL_RENDER_DEVICE_RESET) screen.targetResets++;
+    return 1;
+}
+}  // namespace
+
 SDL_Window* openScreen(int width, int height, int windowed, const std::string& title, float scale) {
     if (screen.window) return nullptr;
     if (!(scale > 0.0f)) scale = 1.0f;
@@ -55,6 +63,7 @@ SDL_Window* openScreen(int width, int height, int windowed, const std::string& t
         return nullptr;
     }
     screen.renderer = renderer;
+    SDL_AddEventWatch(countTargetResets, nullptr);
     screen.logicalWidth = width;
     screen.logicalHeight = height;
     screen.windowScale = scale;
@@ -122,6 +131,7 @@ void presentFrame() {
 }
 
 void closeScreen() {
+    SDL_DelEventWatch(countTargetResets, nullptr);
     if (screen.renderer) SDL_DestroyRenderer(screen.renderer);
     if (screen.window) SDL_DestroyWindow(screen.window);
     screen = ScreenState{};

@@ -16,6 +16,7 @@ struct ScreenState {
     uint8_t previousKeyState[512];   // copy taken at the start of each input update
     uint8_t quitRequested;           // set by SDL_QUIT
     int32_t lastInputDevice;         // 0 keyboard, 1 controller
+    int32_t targetResets;            // bumped when the driver drops the contents of render targets
 };
 extern ScreenState screen;
 

@@ -1,6 +1,6 @@
 #include "shell/display.h"
 
-#include <SDL_image.h>
+#include "render/sprite.h"
 
 namespace {
 // X11 carries the icon in one window property, and a 256 x 256 one exceeds the request size
@@ -39,7 +39,7 @@ SDL_Surface* halved(SDL_Surface* rgba) {
 
 void applyWindowIcon(const std::string& path) {
     if (!screen.window || path.empty()) return;
-    SDL_Surface* loaded = IMG_Load(path.c_str());
+    SDL_Surface* loaded = loadPicture(path);
     if (!loaded) return;
     SDL_Surface* icon = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_RGBA32, 0);
     SDL_FreeSurface(loaded);

@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-#include "render/frame.h"
 #include "shell/display.h"
 #include "shell/platform.h"
 
@@ -57,10 +56,6 @@ int pollEvent() {
         break;
     case SDL_QUIT:
         screen.quitRequested = 1;
-        break;
-    case SDL_RENDER_TARGETS_RESET:
-    case SDL_RENDER_DEVICE_RESET:
-        invalidateRoomCache();  // the kept room's pixels are gone
         break;
     default:
         break;

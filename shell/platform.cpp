@@ -16,6 +16,21 @@
 
 namespace fs = std::filesystem;
 
+#ifdef _WIN32
+void showMessageBox(const std::string& title, const std::string& text, MessageIcon icon) {
+    UINT style = MB_OK | MB_ICONINFORMATION;
+    if (icon == MESSAGE_ERROR) style = MB_OK | MB_ICONERROR;
+    if (icon == MESSAGE_WARNING) style = MB_OK | MB_ICONWARNING;
+    // Own the box by the foreground window only when it is one of ours, so it stays on top of it.
+    HWND owner = GetForegroundWindow();
+    DWORD ownerProcess = 0;
+    if (owner) GetWindowThreadProcessId(owner, &ownerProcess);
+    if (ownerProcess != GetCurrentProcessId()) owner = nullptr;
+    if (MessageBoxW(owner, wideText(text).c_str(), wideText(title).c_str(), style) != 0) return;
+    std::fprintf(stderr, "%s: %s\n", title.c_str(), text.c_str());
+    std::fflush(stderr);
+}
+#else
 void showMessageBox(const std::string& title, const std::string& text, MessageIcon icon) {
     Uint32 flags = SDL_MESSAGEBOX_INFORMATION;
     if (icon == MESSAGE_ERROR) flags = SDL_MESSAGEBOX_ERROR;
@@ -27,6 +42,7 @@ void showMessageBox(const std::string& title, const std::string& text, MessageIc
     std::fprintf(stderr, "%s: %s\n", title.c_str(), text.c_str());
     std::fflush(stderr);
 }
+#endif
 
 namespace {
 int64_t (*clockSource)() = nullptr;
@@ -57,32 +73,90 @@ void setClockSource(int64_t (*source)()) { clockSource = source; }
 void sleepMs(int ms) {
     if (ms <= 0) return;
 #ifdef _WIN32
-    if (!timerRaised) {
-        timeBeginPeriod(1);
-        timerRaised = true;
-    }
     Sleep(static_cast<DWORD>(ms));
 #else
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 #endif
 }
 
+void raiseTimerResolution() {
+#ifdef _WIN32
+    if (!timerRaised) timerRaised = timeBeginPeriod(1) == TIMERR_NOERROR;
+#endif
+}
+
+void restoreTimerResolution() {
+#ifdef _WIN32
+    if (timerRaised) timeEndPeriod(1);
+    timerRaised = false;
+#endif
+}
+
+#ifdef _WIN32
+std::wstring wideText(const std::string& utf8) {
+    if (utf8.empty()) return L"";
+    const int size = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), static_cast<int>(utf8.size()),
+                                         nullptr, 0);
+    if (size <= 0) return L"";
+    std::wstring wide(static_cast<size_t>(size), L'\0');
+    MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), static_cast<int>(utf8.size()), wide.data(), size);
+    return wide;
+}
+
+std::string utf8Text(const std::wstring& wide) {
+    if (wide.empty()) return "";
+    const int size = WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, wide.data(), static_cast<int>(wide.size()),
+                                         nullptr, 0, nullptr, nullptr);
+    if (size <= 0) return "";
+    std::string utf8(static_cast<size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, wide.data(), static_cast<int>(wide.size()), utf8.data(), size,
+                        nullptr, nullptr);
+    return utf8;
+}
+#endif
+
+namespace {
+// std::filesystem reads narrow strings in the ANSI code page on Windows; ours are UTF-8.
+fs::path nativePath(const std::string& path) {
+#ifdef _WIN32
+    return fs::path(wideText(path));
+#else
+    return fs::path(path);
+#endif
+}
+
+std::string pathText(const fs::path& path) {
+#ifdef _WIN32
+    return utf8Text(path.wstring());
+#else
+    return path.string();
+#endif
+}
+}  // namespace
+
 bool pathExists(const std::string& path) {
     if (path.empty()) return false;
     std::error_code error;
-    return fs::exists(fs::path(path), error) && !error;
+    return fs::exists(nativePath(path), error) && !error;
 }
 
 bool isRegularFile(const std::string& path) {
     if (path.empty()) return false;
     std::error_code error;
-    return fs::is_regular_file(fs::path(path), error) && !error;
+    return fs::is_regular_file(nativePath(path), error) && !error;
+}
+
+int64_t fileSize(const std::string& path) {
+    if (!isRegularFile(path)) return -1;
+    std::error_code error;
+    const auto size = fs::file_size(fs::path(path), error);
+    return error ? -1 : static_cast<int64_t>(size);
 }
 
 bool isDirectory(const std::string& path) {
     if (path.empty()) return false;
     std::error_code error;
-    return fs::is_directory(fs::path(path), error) && !error;
+    return fs::is_directory(nativePath(path), error) && !error;
 }
 
 namespace {
@@ -100,13 +174,13 @@ std::string currentDirectory() {
     std::error_code error;
     fs::path here = fs::current_path(error);
     if (error) return "";
-    return withoutTrailingSeparator(here.string());
+    return withoutTrailingSeparator(pathText(here));
 }
 
 bool changeDirectory(const std::string& path) {
     if (path.empty()) return false;
     std::error_code error;
-    fs::current_path(fs::path(path), error);
+    fs::current_path(nativePath(path), error);
     return !error;
 }
 
@@ -121,7 +195,7 @@ std::string executableFolder() {
     fs::path program = fs::read_symlink("/proc/self/exe", error);
     if (error) return "";
 #endif
-    return withoutTrailingSeparator(program.parent_path().string());
+    return withoutTrailingSeparator(pathText(program.parent_path()));
 }
 
 char pathSeparator() {

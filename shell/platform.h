@@ -14,9 +14,14 @@ int64_t clockMs();
 // Tests replace the clock; nullptr restores the real one.
 void setClockSource(int64_t (*source)());
 void sleepMs(int ms);
+// Windows sleeps in scheduler ticks of about 15 ms unless asked for 1 ms; the frame loop holds
+// that request while it runs. Elsewhere both do nothing.
+void raiseTimerResolution();
+void restoreTimerResolution();
 
 bool pathExists(const std::string& path);      // file or folder
 bool isRegularFile(const std::string& path);
+int64_t fileSize(const std::string& path);  // bytes of a regular file, -1 for anything else
 bool isDirectory(const std::string& path);
 std::string currentDirectory();                // without trailing separator
 bool changeDirectory(const std::string& path);
@@ -24,3 +29,9 @@ std::string executableFolder();                // folder of the running program,
 // The user's pictures folder (XDG on Linux) when it exists, else "".
 std::string picturesFolder();
 char pathSeparator();
+
+#ifdef _WIN32
+// The game's strings are UTF-8; Windows' wide calls take UTF-16. Invalid input gives "".
+std::wstring wideText(const std::string& utf8);
+std::string utf8Text(const std::wstring& wide);
+#endif

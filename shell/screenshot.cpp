@@ -9,7 +9,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <cstdint>
+#include <filesystem>
 #include <fstream>
+#include <system_error>
+#include <vector>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -20,40 +24,107 @@
 #include <unistd.h>
 #endif
 
+namespace fs = std::filesystem;
+
 void takeScreenshot() {
     saveScreenshot(uniqueFilePath(picturesFolder(), screenshotName(), "png"));
 }
 
 namespace {
-// Cuts the file at path down to its top-left w x h; the untrimmed file stays when this fails.
-void trimScreenshotFile(const std::string& path) {
-    SDL_Surface* image = IMG_Load(path.c_str());
-    if (!image) return;
+// SDL_image encodes into this growing buffer, so that every write to the disk is ours to check.
+struct EncodedBytes {
+    std::vector<uint8_t> bytes;
+    size_t at;
+};
+
+Sint64 encodedSize(SDL_RWops* io) {
+    return static_cast<Sint64>(static_cast<EncodedBytes*>(io->hidden.unknown.data1)->bytes.size());
+}
+
+Sint64 encodedSeek(SDL_RWops* io, Sint64 offset, int whence) {
+    auto* out = static_cast<EncodedBytes*>(io->hidden.unknown.data1);
+    Sint64 base = 0;
+    if (whence == RW_SEEK_CUR) base = static_cast<Sint64>(out->at);
+    if (whence == RW_SEEK_END) base = static_cast<Sint64>(out->bytes.size());
+    const Sint64 to = base + offset;
+    if (to < 0 || to > static_cast<Sint64>(out->bytes.size())) return -1;
+    out->at = static_cast<size_t>(to);
+    return to;
+}
+
+size_t encodedRead(SDL_RWops*, void*, size_t, size_t) { return 0; }
+
+size_t encodedWrite(SDL_RWops* io, const void* data, size_t size, size_t count) {
+    auto* out = static_cast<EncodedBytes*>(io->hidden.unknown.data1);
+    if (size == 0 || count == 0) return 0;
+    if (count > SIZE_MAX / size) return 0;
+    const size_t length = size * count;
+    if (out->at + length > out->bytes.size()) out->bytes.resize(out->at + length);
+    std::memcpy(out->bytes.data() + out->at, data, length);
+    out->at += length;
+    return count;
+}
+
+int encodedClose(SDL_RWops* io) {
+    SDL_FreeRW(io);
+    return 0;
+}
+
+fs::path utf8Path(const std::string& path) { return fs::path(std::u8string(path.begin(), path.end())); }
+
+bool encodePng(SDL_Surface* image, std::vector<uint8_t>* png) {
+    EncodedBytes out{{}, 0};
+    SDL_RWops* io = SDL_AllocRW();
+    if (!io) return false;
+    io->size = encodedSize;
+    io->seek = encodedSeek;
+    io->read = encodedRead;
+    io->write = encodedWrite;
+    io->close = encodedClose;
+    io->hidden.unknown.data1 = &out;
+    if (IMG_SavePNG_RW(image, io, 1) != 0 || out.bytes.empty()) return false;
+    *png = std::move(out.bytes);
+    return true;
+}
+
+// Writes the bytes under a temporary name beside path and renames it into place, so that a
+// full disk leaves either the whole file or nothing, and never uses up a name.
+bool writeWhole(const std::string& path, const std::vector<uint8_t>& bytes) {
+    const std::string partial = uniqueFilePath("", path + ".part", "");
+    SDL_RWops* file = SDL_RWFromFile(partial.c_str(), "wb");
+    if (!file) return false;
+    bool written = SDL_RWwrite(file, bytes.data(), 1, bytes.size()) == bytes.size();
+    // Closing flushes: a full disk often shows only here.
+    written = SDL_RWclose(file) == 0 && written;
+    std::error_code error;
+    if (written) fs::rename(utf8Path(partial), utf8Path(path), error);
+    if (!written || error) {
+        fs::remove(utf8Path(partial), error);
+        return false;
+    }
+    return true;
+}
+
+// The top-left w x h of image: the viewport landed in that corner.
+SDL_Surface* trimmedCopy(SDL_Surface* image) {
     int w = 0;
     int h = 0;
     // A sliver of an output would trim to nothing; keep the untrimmed shot then.
-    if (!trimmedSize(image->w, image->h, &w, &h) || w <= 0 || h <= 0) {
-        SDL_FreeSurface(image);
-        return;
+    if (!trimmedSize(image->w, image->h, &w, &h) || w <= 0 || h <= 0) return nullptr;
+    SDL_Surface* cut = SDL_CreateRGBSurfaceWithFormat(0, w, h, 32, image->format->format);
+    if (!cut) return nullptr;
+    if (SDL_LockSurface(image) != 0) {
+        SDL_FreeSurface(cut);
+        return nullptr;
     }
-    SDL_Surface* cut = SDL_CreateRGBSurfaceWithFormat(0, w, h, image->format->BitsPerPixel,
-                                                      image->format->format);
-    if (cut && image->format->palette && cut->format->palette)
-        SDL_SetPaletteColors(cut->format->palette, image->format->palette->colors, 0,
-                             image->format->palette->ncolors);
-    if (cut && SDL_LockSurface(image) == 0) {
-        // Plain row copies: blitting would blend the transparent strip.
-        const size_t rowBytes = static_cast<size_t>(w) * image->format->BytesPerPixel;
-        const auto* from = static_cast<const uint8_t*>(image->pixels);
-        auto* to = static_cast<uint8_t*>(cut->pixels);
-        for (int y = 0; y < h; ++y)
-            std::memcpy(to + static_cast<size_t>(y) * cut->pitch, from + static_cast<size_t>(y) * image->pitch,
-                        rowBytes);
-        SDL_UnlockSurface(image);
-        if (IMG_SavePNG(cut, path.c_str()) != 0) SDL_SaveBMP(cut, path.c_str());
-    }
-    SDL_FreeSurface(cut);
-    SDL_FreeSurface(image);
+    // Plain row copies: blitting would blend the transparent strip.
+    const size_t rowBytes = static_cast<size_t>(w) * image->format->BytesPerPixel;
+    const auto* from = static_cast<const uint8_t*>(image->pixels);
+    auto* to = static_cast<uint8_t*>(cut->pixels);
+    for (int y = 0; y < h; ++y)
+        std::memcpy(to + static_cast<size_t>(y) * cut->pitch, from + static_cast<size_t>(y) * image->pitch, rowBytes);
+    SDL_UnlockSurface(image);
+    return cut;
 }
 }  // namespace
 
@@ -70,9 +141,15 @@ bool saveScreenshot(const std::string& path) {
         SDL_FreeSurface(surface);
         return false;
     }
-    const bool saved = IMG_SavePNG(surface, path.c_str()) == 0;
-    // The viewport landed in the top-left corner, so a fullscreen shot keeps just that part.
-    if (saved && screen.windowed == 0) trimScreenshotFile(path);
+    std::vector<uint8_t> png;
+    const bool saved = encodePng(surface, &png) && writeWhole(path, png);
+    // Fullscreen keeps just the game area; a trim that fails leaves the untrimmed file.
+    if (saved && screen.windowed == 0) {
+        if (SDL_Surface* cut = trimmedCopy(surface)) {
+            if (encodePng(cut, &png)) writeWhole(path, png);
+            SDL_FreeSurface(cut);
+        }
+    }
     SDL_FreeSurface(surface);
     return saved;
 }
@@ -125,6 +202,7 @@ bool trimmedSize(int iw, int ih, int* w, int* h) {
     return keptWidth != width || keptHeight != height;
 }
 
+#ifndef _WIN32
 namespace {
 std::string environmentValue(const char* name) {
     const char* value = std::getenv(name);
@@ -169,6 +247,11 @@ bool picturesEntry(const std::string& line, const std::string& home, std::string
     }
     if (!closed) return false;
     folder->clear();
+    // An empty value means the home folder, as the shell's ${VAR:-$HOME} reads it.
+    if (value.empty()) {
+        *folder = home;
+        return true;
+    }
     if (value.compare(0, 5, "$HOME") == 0 && (value.size() == 5 || value[5] == '/')) {
         if (!home.empty()) *folder = home + value.substr(5);
     } else if (value.compare(0, 7, "${HOME}") == 0 && (value.size() == 7 || value[7] == '/')) {
@@ -179,19 +262,14 @@ bool picturesEntry(const std::string& line, const std::string& home, std::string
     return true;
 }
 }  // namespace
+#endif
 
 std::string picturesFolder() {
 #ifdef _WIN32
+    // The shell's own answer, wherever the user has moved the folder.
     PWSTR wide = nullptr;
     std::string folder;
-    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_Pictures, 0, nullptr, &wide)) && wide) {
-        const int size = WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);
-        if (size > 1) {
-            folder.resize(static_cast<size_t>(size));
-            WideCharToMultiByte(CP_UTF8, 0, wide, -1, folder.data(), size, nullptr, nullptr);
-            folder.resize(static_cast<size_t>(size) - 1);
-        }
-    }
+    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_Pictures, 0, nullptr, &wide)) && wide) folder = utf8Text(wide);
     CoTaskMemFree(wide);
     if (folder.empty() || !isDirectory(folder)) return "";
     return folder;
@@ -203,12 +281,12 @@ std::string picturesFolder() {
         if (home.empty()) return "";
         configHome = home + "/.config";
     }
+    // Without an entry the convention is the home folder; only then the working directory.
+    std::string folder = home;
     std::ifstream file(configHome + "/user-dirs.dirs");
-    if (!file) return "";
-    std::string folder;
     std::string line;
     // The file is sourced by shells, so the last assignment wins.
-    while (std::getline(file, line)) {
+    while (file && std::getline(file, line)) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         picturesEntry(line, home, &folder);
     }

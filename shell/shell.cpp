@@ -4,6 +4,7 @@
 #include <SDL_image.h>
 
 #include <cstdlib>
+#include <new>
 
 #include "gameplay/flow.h"
 #include "gameplay/hazards.h"
@@ -61,7 +62,11 @@ void handleZoomKeys() {
     }
 }
 
+// Loading a hostile data folder can exhaust memory; say so instead of aborting.
+void outOfMemoryAtStart() { fatalExit("Out of memory!"); }
+
 void startUp() {
+    std::set_new_handler(outOfMemoryAtStart);
     resetSoundState();
     resetWorldState();
     resetInputState();
@@ -87,6 +92,7 @@ void startUp() {
     applyWindowIcon("data/graphics/icon.png");
     // The music decoder and the PNG reader and writer are linked in: nothing to start.
     initWorld();
+    std::set_new_handler(nullptr);
 }
 }  // namespace
 
@@ -121,7 +127,8 @@ void updateFpsEstimate() {
     shell.fpsFrameCount += 1;
     if (shell.fpsFrameCount < FPS_WINDOW_FRAMES) return;
     int32_t now = static_cast<int32_t>(clockMs());
-    int32_t elapsed = now - shell.fpsWindowStart;
+    // Unsigned: the millisecond clock wraps a 32-bit value after 24.8 days.
+    int32_t elapsed = static_cast<int32_t>(static_cast<uint32_t>(now) - static_cast<uint32_t>(shell.fpsWindowStart));
     // A clock that did not move gives no rate; keep the last one rather than infinity.
     if (elapsed > 0) shell.fpsEstimate = static_cast<float>(60000.0 / elapsed);
     shell.fpsFrameCount = 0;
@@ -135,19 +142,22 @@ bool runFrame() {
     drawFrame();
     waitForFrameCap();
     updateFpsEstimate();
-    presentFrame();
+    // Before presenting: many drivers discard the back buffer at present.
     if (shell.screenshotRequested) {
         takeScreenshot();
         shell.screenshotRequested = 0;
     }
+    presentFrame();
     bool closed = quitRequested();
     return !(closed || shell.quitGame);
 }
 
 int runGame() {
     startUp();
+    raiseTimerResolution();
     while (runFrame()) {
     }
+    restoreTimerResolution();
     freeAssets();
     closeScreen();
     fatalExit("");

@@ -12,7 +12,7 @@ struct ShellState {
     int32_t fpsFrameCount;        // frames since the last recomputation
     int32_t fpsWindowStart;       // clock at the last recomputation, ms
     int32_t lastFrameTime;        // clock right after the previous frame wait, ms
-    int32_t screenshotRequested;  // F12 seen; consumed after presenting
+    int32_t screenshotRequested;  // F12 seen; consumed just before presenting
     int32_t quitGame;             // ends the loop at the end of the frame
 };
 extern ShellState shell;

@@ -103,7 +103,16 @@ std::vector<Picture> pictures() {
 }
 
 // Ways to spoil a picture file.
-enum Spoil { SPOIL_MISSING, SPOIL_EMPTY, SPOIL_TRUNCATED, SPOIL_NOT_PNG, SPOIL_FOLDER };
+enum Spoil { SPOIL_MISSING, SPOIL_EMPTY, SPOIL_TRUNCATED, SPOIL_NOT_PNG, SPOIL_FOLDER, SPOIL_FIFO, SPOIL_HUGE };
+
+// A PNG signature and an IHDR chunk, then nothing: the header alone claims the size.
+std::string pngHeader(uint32_t width, uint32_t height) {
+    std::string bytes("\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR", 16);
+    for (uint32_t v : {width, height})
+        for (int shift = 24; shift >= 0; shift -= 8) bytes += static_cast<char>((v >> shift) & 0xFF);
+    bytes += std::string("\x08\x06\0\0\0", 5);
+    return bytes + std::string(74 - bytes.size(), '\0');
+}
 
 void spoil(const std::string& path, Spoil how) {
     std::string bytes = readFile(path);
@@ -116,6 +125,9 @@ void spoil(const std::string& path, Spoil how) {
         case SPOIL_TRUNCATED: writeFile(path, bytes.substr(0, bytes.size() / 3)); break;
         case SPOIL_NOT_PNG: writeFile(path, "GIF89a, or so it says\n" + bytes.substr(0, 200)); break;
         case SPOIL_FOLDER: fs::create_directories(path, ignored); break;
+        // Nothing ever writes to it: opening it to read would wait forever.
+        case SPOIL_FIFO: mkfifo(path.c_str(), 0600); break;
+        case SPOIL_HUGE: writeFile(path, pngHeader(30000, 30000)); break;
     }
 }
 
@@ -131,7 +143,8 @@ TEST_F(BrokenData, WorldFilesThatHoldNoWorldGiveAnEmptyRoomToRunIn) {
     std::string bigEndian = "\xFE\xFF";
     for (char c : shipped) bigEndian += std::string{'\0', c};
     const std::vector<std::pair<std::string, std::string>> files = {
-        {"empty", ""}, {"binary", binary}, {"UTF-16 big-endian", bigEndian}, {"only a BOM", "\xEF\xBB\xBF"}};
+        {"empty", ""}, {"binary", binary}, {"UTF-16 big-endian", bigEndian}, {"only a BOM", "\xEF\xBB\xBF"},
+        {"8 MB of line breaks", std::string(8 << 20, '\n')}};
     for (const auto& [what, bytes] : files) {
         SCOPED_TRACE(what);
         ASSERT_TRUE(writeFile(data("game/world1.txt"), bytes));
@@ -170,7 +183,6 @@ TEST_F(BrokenData, HugeWorldFileStillFindsItsZones) {
     ASSERT_GT(loadWorldLinesFrom(SHIPPED_WORLD), 0);
     resetToStart();
     EXPECT_EQ(bigRoom, std::vector<int32_t>(world.tileFlags, world.tileFlags + ZONE_TILES));
-    world.lines.clear();
     ASSERT_GT(loadWorldLinesFrom(data("game/world1.txt")), 0);
     resetToStart();
     playAWhile(session);
@@ -207,7 +219,7 @@ TEST_F(BrokenData, ZonesOutsideTheByteRangeAndSurplusStarsPlay) {
 // Pictures and the font
 
 TEST_F(BrokenData, EveryPictureSpoiledEveryWayLeavesItsSlotEmpty) {
-    for (Spoil how : {SPOIL_MISSING, SPOIL_EMPTY, SPOIL_TRUNCATED, SPOIL_NOT_PNG, SPOIL_FOLDER}) {
+    for (Spoil how : {SPOIL_MISSING, SPOIL_EMPTY, SPOIL_TRUNCATED, SPOIL_NOT_PNG, SPOIL_FOLDER, SPOIL_FIFO, SPOIL_HUGE}) {
         SCOPED_TRACE(how);
         fs::remove_all(folder + "/data");
         ASSERT_TRUE(copyShippedData(folder));
@@ -326,6 +338,39 @@ TEST_F(BrokenData, SpoiledSoundsAndMusicPlayAsSilence) {
         if (what == "noise") {
             for (int slot = 0; slot < SOUND_SLOTS; ++slot) EXPECT_FALSE(isSoundLoaded(slot)) << slot;
         }
+    }
+    // Too long once converted, too big to stream, and files nothing will ever write to.
+    {
+        std::string slow = wav.substr(0, 44);
+        const uint32_t rate = 1000;
+        const uint32_t length = rate * 30;  // 8-bit mono: 30 s
+        auto put32 = [&](size_t at, uint32_t v) {
+            for (int i = 0; i < 4; ++i) slow[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+        };
+        slow.replace(0, 44, std::string("RIFF\0\0\0\0WAVEfmt \x10\0\0\0\x01\0\x01\0\0\0\0\0\0\0\0\0\x01\0\x08\0data\0\0\0\0", 44));
+        put32(4, 36 + length);
+        put32(24, rate);
+        put32(28, rate);
+        put32(40, length);
+        slow += std::string(length, '\x80');
+        ASSERT_TRUE(writeFile(data("sounds/jump2.wav"), slow));
+        ASSERT_TRUE(writeFile(data("music/QuayShort.ogg"), ogg));
+        fs::resize_file(data("music/QuayShort.ogg"), SOUND_MAX_MUSIC_FILE_BYTES + 1);
+        fs::remove(data("sounds/land2.wav"));
+        ASSERT_EQ(mkfifo(data("sounds/land2.wav").c_str(), 0600), 0);
+        {
+            START_GAME(session);
+            playAWhile(session);
+            EXPECT_FALSE(isSoundLoaded(SOUND_JUMP)) << "30 s of 1 kHz audio";
+            EXPECT_FALSE(isSoundLoaded(SOUND_LAND)) << "a FIFO";
+            EXPECT_FALSE(isSoundLoaded(SOUND_MUSIC)) << "a music file over the limit";
+            EXPECT_TRUE(isSoundLoaded(SOUND_DIE)) << "the others still load";
+        }
+        fs::remove(data("music/QuayShort.ogg"));
+        ASSERT_EQ(mkfifo(data("music/QuayShort.ogg").c_str(), 0600), 0);
+        START_GAME(again);
+        playAWhile(again);
+        EXPECT_FALSE(isSoundLoaded(SOUND_MUSIC)) << "a FIFO";
     }
     // Gone altogether.
     fs::remove_all(data("sounds"));

@@ -33,6 +33,15 @@ TEST(ForwardedArguments, QuotesOnlyWhatNeedsIt) {
     EXPECT_EQ(forwardedArguments({" lead", "tab\there"}), "\" lead\" tab\there") << "only spaces call for quotes";
 }
 
+TEST(ForwardedArguments, CommandLineQuotesTheProgramOnceAndAddsOnlyRealParameters) {
+    EXPECT_EQ(commandLine("Kestravel_Data\\Kestravel_Main.exe", {}), "\"Kestravel_Data\\Kestravel_Main.exe\"")
+        << "no trailing space without parameters";
+    EXPECT_EQ(commandLine("C:\\Program Files\\K\\Kestravel_Main.exe", {"a", "b c", ""}),
+              "\"C:\\Program Files\\K\\Kestravel_Main.exe\" a \"b c\" \"\"");
+    EXPECT_EQ(commandLine("\"C:\\K\\game.exe\" -x", {"y"}), "\"C:\\K\\game.exe\" -x y") << "already quoted";
+    EXPECT_EQ(commandLine("", {}), "\"\"");
+}
+
 TEST_F(LauncherFolder, ArgumentsReachTheGameUnchangedInItsOwnFolder) {
     WorkingFolder inside(root.path());
     const std::vector<std::string> arguments{"a", "b c", "", "  ", "quote\"d", "back\\slash", "$HOME", "*"};

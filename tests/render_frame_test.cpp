@@ -417,6 +417,63 @@ TEST_F(FrameTest, KeptRoomLooksLikeTheRoomDrawnStraightAndFollowsEveryChange) {
     EXPECT_TRUE(kept == frameDrawnStraight()) << "after the sheet was loaded again";
 }
 
+// The frame at whatever size the output has.
+std::vector<Uint32> outputFrame() {
+    int w = 0;
+    int h = 0;
+    SDL_GetRendererOutputSize(screen.renderer, &w, &h);
+    std::vector<Uint32> pixels(static_cast<size_t>(w) * h);
+    SDL_RenderReadPixels(screen.renderer, nullptr, SDL_PIXELFORMAT_ARGB8888, pixels.data(), w * 4);
+    return pixels;
+}
+
+TEST_F(FrameTest, KeptRoomMatchesTheStraightRoomAtEveryScaleWithTheShippedPictures) {
+    const std::string graphics = std::string(KESTRAVEL_SOURCE_DIR) + "/data/graphics/";
+    freeAssets();
+    for (int i = 0; i < 10; i++) {
+        assets.sheets[i] = loadSprite(graphics + "sheet" + std::to_string(i) + ".png");
+        ASSERT_TRUE(setSpriteFrames(assets.sheets[i], 12, 1));
+    }
+    for (int i = 0; i < 3; i++) assets.stars[i] = loadSprite(graphics + "star2" + std::to_string(i) + ".png");
+    assets.starScale = 32.0f / float(spriteDrawHeight(assets.stars[2]));
+    for (Sprite* star : assets.stars) setSpriteScale(star, assets.starScale, assets.starScale);
+    for (int column = 0; column < ZONE_COLUMNS; column++) world.tileFlags[tileIndex(column, 0)] = TILE_WALL;
+    world.tileFlags[tileIndex(4, 1)] = TILE_SPIKE;
+    world.tileDirection[tileIndex(4, 1)] = DIR_UP;
+    world.tileFlags[tileIndex(7, 3)] = TILE_STAR;
+    world.tileFlags[tileIndex(2, 1)] = TILE_CHECKPOINT;
+    world.zoneDistance = 3;
+    ASSERT_TRUE(createRoomCache());
+    const std::pair<int, int> outputs[] = {{640, 480}, {1280, 960}, {1920, 1080}};
+    for (const auto& [w, h] : outputs) {
+        SCOPED_TRACE(std::to_string(w) + " x " + std::to_string(h));
+        SDL_SetWindowSize(screen.window, w, h);
+        SDL_RenderSetLogicalSize(screen.renderer, 640, 480);
+        int ow = 0;
+        int oh = 0;
+        SDL_GetRendererOutputSize(screen.renderer, &ow, &oh);
+        if (ow != w || oh != h) GTEST_SKIP() << "the offscreen window did not take the size";
+        drawFrame();
+        std::vector<Uint32> kept = outputFrame();
+        freeRoomCache();
+        drawFrame();
+        std::vector<Uint32> straight = outputFrame();
+        ASSERT_TRUE(createRoomCache());
+        EXPECT_TRUE(kept == straight);
+        // Contents dropped by the driver are noticed without being told by anyone but the display.
+        drawFrame();
+        SDL_SetRenderTarget(screen.renderer, frame.roomCache);
+        SDL_SetRenderDrawColor(screen.renderer, 255, 0, 255, 255);
+        SDL_RenderClear(screen.renderer);
+        SDL_SetRenderTarget(screen.renderer, nullptr);
+        screen.targetResets++;
+        drawFrame();
+        EXPECT_TRUE(outputFrame() == straight) << "after the render targets were reset";
+    }
+    SDL_SetWindowSize(screen.window, 640, 480);
+    SDL_RenderSetLogicalSize(screen.renderer, 640, 480);
+}
+
 TEST_F(FrameTest, NothingMissingStopsTheFrame) {
     freeAssets();
     world.tileFlags[tileIndex(5, 5)] = TILE_WALL | TILE_STAR;

@@ -44,7 +44,11 @@ TEST_F(SpriteTest, LoadedSpriteIsOneFrameCoveringTheImage) {
     EXPECT_EQ(sprite->drawWidth, 480);
     EXPECT_EQ(sprite->drawHeight, 40);
     EXPECT_FLOAT_EQ(sprite->scaleX, 1.0f);
-    EXPECT_NE(sprite->surface, nullptr);  // kept for the font's metadata
+    EXPECT_EQ(sprite->surface, nullptr) << "the pixels go once the texture holds them";
+    freeSprite(sprite);
+    sprite = loadSprite(dir + "/sheet.png", true);
+    ASSERT_NE(sprite, nullptr);
+    EXPECT_NE(sprite->surface, nullptr) << "kept when asked for";
     freeSprite(sprite);
 }
 
@@ -55,6 +59,23 @@ TEST_F(SpriteTest, MissingOrUndecodableFilesGiveNull) {
     std::fputs("not a picture", junk);
     std::fclose(junk);
     EXPECT_EQ(loadSprite(dir + "/junk.png"), nullptr);
+    // Sizes are judged from the header, at the bounds: 8192 a side and 64 megapixels.
+    auto acceptable = [](uint32_t w, uint32_t h) {
+        std::string bytes("\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR", 16);
+        for (uint32_t v : {w, h})
+            for (int shift = 24; shift >= 0; shift -= 8) bytes += char((v >> shift) & 0xFF);
+        SDL_RWops* io = SDL_RWFromConstMem(bytes.data(), int(bytes.size()));
+        const bool ok = pictureSizeAcceptable(io);
+        EXPECT_EQ(SDL_RWtell(io), 0) << "the reader is left where it was";
+        SDL_RWclose(io);
+        return ok;
+    };
+    EXPECT_TRUE(acceptable(8192, 8192));
+    EXPECT_TRUE(acceptable(1, 1));
+    EXPECT_FALSE(acceptable(8193, 1));
+    EXPECT_FALSE(acceptable(1, 8193));
+    EXPECT_FALSE(acceptable(0, 10));
+    EXPECT_FALSE(acceptable(0xFFFFFFFF, 0xFFFFFFFF));
 }
 
 TEST_F(SpriteTest, EmptyPathOrNoRendererNeverReachesTheDecoder) {

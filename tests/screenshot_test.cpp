@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
+#include <csignal>
 #include <filesystem>
 
 #include "shell/display.h"
@@ -186,24 +189,53 @@ TEST_F(ScreenshotFile, FailuresAreQuiet) {
     takeScreenshot();  // it must not bring the game down
 }
 
-TEST_F(ScreenshotFile, TakeScreenshotUsesTheCurrentDirectoryWithoutPicturesFolder) {
+TEST_F(ScreenshotFile, TakeScreenshotUsesHomeThenTheCurrentDirectoryWithoutPicturesFolder) {
     open(640, 480, 1);
     if (IsSkipped()) return;
     EnvironmentOverride config("XDG_CONFIG_HOME", (folder / "config").c_str());
-    EnvironmentOverride home("HOME", folder.path().c_str());
+    ASSERT_TRUE(makeFolders(folder / "home"));
     ASSERT_TRUE(makeFolders(folder / "run"));
     WorkingFolder inside(folder / "run");
-    takeScreenshot();
-    takeScreenshot();
+    {
+        EnvironmentOverride home("HOME", (folder / "home").c_str());
+        takeScreenshot();
+        takeScreenshot();
+    }
     std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder / "run")) names.push_back(entry.path().filename().string());
+    for (const auto& entry : fs::directory_iterator(folder / "home")) names.push_back(entry.path().filename().string());
     ASSERT_EQ(names.size(), 2u) << "the second shot must not overwrite the first";
     for (const std::string& name : names) {
         EXPECT_TRUE(isStampedName(name, ".png") || isStampedName(name, "-2.png")) << name;
         int w = 0;
         int h = 0;
-        EXPECT_TRUE(pictureSize(folder / ("run/" + name), &w, &h));
+        EXPECT_TRUE(pictureSize(folder / ("home/" + name), &w, &h));
         EXPECT_EQ(w, 640);
+    }
+    EnvironmentOverride noHome("HOME", (folder / "gone").c_str());
+    takeScreenshot();
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder / "run"), fs::directory_iterator()), 1);
+}
+
+TEST_F(ScreenshotFile, AFullDiskLeavesNothingAndUsesUpNoName) {
+    for (int windowed : {1, 0}) {
+        open(1920, 1080, windowed);
+        if (IsSkipped()) return;
+        // Writes past the file-size limit fail the way they do on a full disk.
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit before{};
+        ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &before), 0);
+        rlimit small = before;
+        small.rlim_cur = 512;
+        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+        bool saved = false;
+        for (int i = 0; i < 3; i++) saved = saved || saveScreenshot(uniqueFilePath(folder.path(), "shot", "png"));
+        setrlimit(RLIMIT_FSIZE, &before);
+        EXPECT_FALSE(saved);
+        EXPECT_TRUE(fs::is_empty(folder.path())) << "no cut-off, empty or temporary files";
+        ASSERT_TRUE(saveScreenshot(uniqueFilePath(folder.path(), "shot", "png")));
+        EXPECT_TRUE(fs::exists(folder / "shot.png")) << "failures used up no name";
+        fs::remove(folder / "shot.png");
+        closeOffscreenScreen();
     }
 }
 
@@ -253,18 +285,20 @@ TEST_F(PicturesFolder, TakesAbsolutePathsQuotesAndLastAssignment) {
     EXPECT_EQ(picturesFolder(), folder / "a \"b\"");
 }
 
-TEST_F(PicturesFolder, IsEmptyWhenNothingUsableIsConfigured) {
-    EXPECT_EQ(picturesFolder(), "") << "no user-dirs.dirs";
+TEST_F(PicturesFolder, IsHomeWithoutAnEntryAndEmptyForAnUnusableOne) {
+    EXPECT_EQ(picturesFolder(), folder.path()) << "no user-dirs.dirs: home";
+    configure("XDG_DESKTOP_DIR=\"$HOME/Desktop\"\n");
+    EXPECT_EQ(picturesFolder(), folder.path()) << "no pictures entry: home";
     configure("XDG_PICTURES_DIR=\"$HOME/Missing\"\n");
     EXPECT_EQ(picturesFolder(), "") << "the folder does not exist";
     configure("XDG_PICTURES_DIR=\"Pictures\"\n");
     EXPECT_EQ(picturesFolder(), "") << "relative paths name nothing";
     configure("XDG_PICTURES_DIR=\"$HOME/Pictures\n");
-    EXPECT_EQ(picturesFolder(), "") << "unterminated quote";
-    configure("XDG_PICTURES_DIR=$HOME/Pictures\nXDG_PICTURES_DIRECTORY=\"$HOME/Pictures\"\n");
-    EXPECT_EQ(picturesFolder(), "");
+    EXPECT_EQ(picturesFolder(), folder.path()) << "an unterminated quote is no entry";
+    configure("XDG_PICTURES_DIR=$HOME/Missing\nXDG_PICTURES_DIRECTORY=\"$HOME/Missing\"\n");
+    EXPECT_EQ(picturesFolder(), folder.path()) << "neither line is an entry";
     configure("XDG_PICTURES_DIR=\"$HOME/Pictures\"\nXDG_PICTURES_DIR=\"\"\n");
-    EXPECT_EQ(picturesFolder(), "") << "a later empty assignment wins";
+    EXPECT_EQ(picturesFolder(), folder.path()) << "a later empty assignment wins and means home";
     static const char nulBytes[] = "XDG_PICTURES_DIR=\"\0\"\n\0\0";
     configure(std::string(nulBytes, sizeof nulBytes - 1));
     EXPECT_EQ(picturesFolder(), "");

@@ -69,6 +69,14 @@ TEST_F(DisplayTest, OpensTheLogicalScreenInAWindow) {
     SDL_GetRenderDrawBlendMode(screen.renderer, &mode);
     EXPECT_EQ(mode, SDL_BLENDMODE_BLEND);
     EXPECT_FALSE(isFullscreen());
+    // Lost render targets are counted for whoever keeps one.
+    SDL_Event reset{};
+    reset.type = SDL_RENDER_TARGETS_RESET;
+    SDL_PushEvent(&reset);
+    reset.type = SDL_RENDER_DEVICE_RESET;
+    SDL_PushEvent(&reset);
+    EXPECT_EQ(screen.targetResets, 2);
+    SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
 }
 
 TEST_F(DisplayTest, SecondOpenChangesNothing) {

@@ -18,6 +18,17 @@
 
 namespace fs = std::filesystem;
 
+// Linked with --wrap: this binary's present behaves like drivers that discard the back buffer.
+extern "C" void __real_SDL_RenderPresent(SDL_Renderer* renderer);
+extern "C" void __wrap_SDL_RenderPresent(SDL_Renderer* renderer) {
+    __real_SDL_RenderPresent(renderer);
+    Uint8 r, g, b, a;
+    SDL_GetRenderDrawColor(renderer, &r, &g, &b, &a);
+    SDL_SetRenderDrawColor(renderer, 255, 0, 255, 255);
+    SDL_RenderClear(renderer);
+    SDL_SetRenderDrawColor(renderer, r, g, b, a);
+}
+
 namespace {
 
 int64_t fakeNow = 0;
@@ -70,6 +81,16 @@ TEST_F(FakeClockTest, FpsEstimateSurvivesAStoppedClock) {
     for (int i = 0; i < 60; ++i) updateFpsEstimate();
     EXPECT_EQ(shell.fpsEstimate, 0.0f);
     EXPECT_EQ(shell.fpsFrameCount, 0);
+}
+
+TEST_F(FakeClockTest, FpsEstimateCarriesOnPastTheThirtyTwoBitClockWrap) {
+    fakeNow = INT32_MAX - 500;  // 24.8 days in
+    resetShellState();
+    for (int i = 0; i < 60; ++i) {
+        fakeNow += 20;
+        updateFpsEstimate();
+    }
+    EXPECT_EQ(shell.fpsEstimate, 50.0f);
 }
 
 // Frame cap
@@ -162,6 +183,16 @@ TEST_F(LoopTest, QuitGameEndsTheLoopAndScreenshotRequestIsTakenOnce) {
     EXPECT_TRUE(runFrame());
     EXPECT_EQ(shell.screenshotRequested, 0);
     EXPECT_EQ(pngFilesUnder(home), 1);
+    for (const auto& entry : fs::directory_iterator(home / "Pictures")) {
+        SDL_Surface* shot = IMG_Load(entry.path().c_str());
+        ASSERT_NE(shot, nullptr);
+        SDL_Surface* argb = SDL_ConvertSurfaceFormat(shot, SDL_PIXELFORMAT_ARGB8888, 0);
+        ASSERT_NE(argb, nullptr);
+        const uint32_t centre = static_cast<const uint32_t*>(argb->pixels)[240 * argb->pitch / 4 + 320];
+        EXPECT_NE(centre & 0xFFFFFF, 0xFF00FFu) << "the picture was read after the back buffer was discarded";
+        SDL_FreeSurface(argb);
+        SDL_FreeSurface(shot);
+    }
     EXPECT_TRUE(runFrame());
     EXPECT_EQ(pngFilesUnder(home), 1);
     shell.quitGame = 1;

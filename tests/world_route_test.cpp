@@ -82,12 +82,7 @@ bool playShippedWorld() {
 // Zone coordinates of every block header, in file order.
 std::vector<std::pair<int, int>> shippedZones() {
     std::vector<std::pair<int, int>> zones;
-    for (const std::string& line : world.lines) {
-        int x, y;
-        char tail;
-        if (line.compare(0, 5, "zone:") == 0 && std::sscanf(line.c_str() + 5, "%d,%d%c", &x, &y, &tail) == 2)
-            zones.emplace_back(x, y);
-    }
+    for (const WorldZone& zone : world.zones) zones.emplace_back(zone.x, zone.y);
     return zones;
 }
 
@@ -254,7 +249,7 @@ TEST(ShippedWorld, SpikesPointAllFourWaysAndDirectionLinesAreUsed) {
     EXPECT_GT(byDirection[DIR_LEFT], 0);
     EXPECT_GT(byDirection[DIR_RIGHT], 0);
     int directionLines = 0;
-    for (const std::string& line : world.lines) directionLines += line.compare(0, 4, "dir:") == 0;
+    for (std::string_view line : world.lines) directionLines += line.compare(0, 4, "dir:") == 0;
     EXPECT_GT(directionLines, 0);
 }
 

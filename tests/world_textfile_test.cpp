@@ -1,4 +1,7 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
 
 #include "gameplay/state.h"
 #include "tests/support/world_support.h"
@@ -51,6 +54,36 @@ TEST(Decoding, ReadTextFileFromDisk) {
     EXPECT_EQ(readTextFile(folder + "/bigendian.txt"), "");
     EXPECT_EQ(readTextFile(folder + "/missing.txt"), "");
     EXPECT_EQ(readTextFile(folder), "");
+    removeTree(folder);
+}
+
+TEST(Decoding, ReadingStopsAtTheBound) {
+    std::string folder = makeTempFolder("kestravel-bound");
+    writeBytes(folder + "/w.txt", "\xEF\xBB\xBFzone");
+    std::string text = "stale";
+    EXPECT_TRUE(readTextFile(folder + "/w.txt", 7, text));
+    EXPECT_EQ(text, "zone");
+    EXPECT_FALSE(readTextFile(folder + "/w.txt", 6, text));
+    EXPECT_EQ(text, "");
+    removeTree(folder);
+}
+
+TEST(Decoding, WorldFileMustBeARegularFileWithinTheBound) {
+    std::string folder = makeTempFolder("kestravel-sound");
+    std::string problem;
+    writeBytes(folder + "/w.txt", "");
+    std::filesystem::resize_file(folder + "/w.txt", WORLD_MAX_BYTES);  // sparse: nothing is written
+    EXPECT_TRUE(isWorldFileSound(folder + "/w.txt", problem)) << problem;
+    std::filesystem::resize_file(folder + "/w.txt", WORLD_MAX_BYTES + 1);
+    EXPECT_FALSE(isWorldFileSound(folder + "/w.txt", problem));
+    EXPECT_EQ(problem, "larger than 64 MiB, the most a world file may hold");
+    ASSERT_EQ(mkfifo((folder + "/fifo").c_str(), 0600), 0);
+    for (const std::string& path : {folder + "/fifo", folder, std::string("/dev/zero")}) {
+        EXPECT_FALSE(isWorldFileSound(path, problem)) << path;
+        EXPECT_EQ(problem, "not a regular file");
+    }
+    EXPECT_FALSE(isWorldFileSound(folder + "/missing.txt", problem));
+    EXPECT_FALSE(isWorldFileSound("", problem));
     removeTree(folder);
 }
 
@@ -113,23 +146,46 @@ TEST(Numbers, HugeDigitStringsWrap) {
     readNumber("-" + std::string(5000, '9'));
 }
 
+TEST(Numbers, OverflowIsToldButTheValueStillWraps) {
+    bool over = false;
+    EXPECT_EQ(readNumber("4294967297", &over), 1);
+    EXPECT_TRUE(over);
+    EXPECT_EQ(readNumber(" +2147483647x", &over), INT32_MAX);
+    EXPECT_FALSE(over);
+    EXPECT_EQ(readNumber("-2147483648", &over), INT32_MIN);
+    EXPECT_FALSE(over);
+    EXPECT_EQ(readNumber("00000000000000000042", &over), 42);
+    EXPECT_FALSE(over);
+    for (const std::string& text : {std::string("2147483648"), std::string("-2147483649"), std::string("$100000000"),
+                                    std::string("%1") + std::string(40, '0'), std::string(5000, '9')}) {
+        readNumber(text, &over);
+        EXPECT_TRUE(over) << text;
+    }
+}
+
 TEST(WorldLines, LoadedFromFileWithMixedBreaks) {
     std::string folder = makeTempFolder("kestravel-lines");
     writeBytes(folder + "/w.txt", "\xEF\xBB\xBFzone:0,0\r\nw\rw\n\nstart:\r\n");
     resetWorldState();
     EXPECT_EQ(loadWorldLinesFrom(folder + "/w.txt"), 5);
-    EXPECT_EQ(world.lines, (Lines{"zone:0,0", "w", "w", "", "start:"}));
+    Lines read;
+    for (std::string_view line : world.lines) read.emplace_back(line);
+    EXPECT_EQ(read, (Lines{"zone:0,0", "w", "w", "", "start:"}));
     EXPECT_EQ(loadWorldLinesFrom(folder + "/missing.txt"), 0);
     EXPECT_TRUE(world.lines.empty());
     removeTree(folder);
 }
 
 TEST(WorldLines, EveryEncodingBuildsTheSameZone) {
-    std::string text = "start:\r\n1\n0\r0\n0\r\n2\n3\n\nzone:1,0\r\n\n\n\n\n\n\n\n  ^\n\n\n\n$ww@\r\n\r\n";
-    std::string utf16("\xFF\xFE", 2);
-    for (char c : text) utf16 += std::string{c, '\0'};
+    // "~" stands for an e-acute: two bytes in UTF-8, one unit in UTF-16, one character in each.
+    std::string text = "start:\r\n1\n0\r0\n0\r\n2\n3\n\nzone:1,0\r\n\n\n\n\n\n\n\n  ^\n\n\n\n~$ww@\r\n\r\n";
+    std::string utf8, utf16("\xFF\xFE", 2);
+    for (char c : text) {
+        utf8 += c == '~' ? std::string("\xC3\xA9") : std::string(1, c);
+        utf16 += c == '~' ? std::string("\xE9\0", 2) : std::string{c, '\0'};
+    }
     std::string folder = makeTempFolder("kestravel-enc");
-    for (const std::string& bytes : {text, "\xEF\xBB\xBF" + text, utf16}) {
+    for (const std::string& bytes : {utf8, "\xEF\xBB\xBF" + utf8, utf16}) {
         writeBytes(folder + "/w.txt", bytes);
         useWorld({});
         loadWorldLinesFrom(folder + "/w.txt");
@@ -138,9 +194,10 @@ TEST(WorldLines, EveryEncodingBuildsTheSameZone) {
         EXPECT_EQ(world.currentZoneX, 1);
         EXPECT_FLOAT_EQ(player.x, 84.0f);
         EXPECT_FLOAT_EQ(player.y, 124.0f);
-        EXPECT_EQ(flagAt(0, 0), TILE_STAR);
-        EXPECT_EQ(flagAt(1, 0), TILE_WALL);
-        EXPECT_EQ(flagAt(3, 0), TILE_CHECKPOINT);
+        EXPECT_EQ(flagAt(0, 0), TILE_EMPTY);
+        EXPECT_EQ(flagAt(1, 0), TILE_STAR);
+        EXPECT_EQ(flagAt(2, 0), TILE_WALL);
+        EXPECT_EQ(flagAt(4, 0), TILE_CHECKPOINT);
         EXPECT_EQ(flagAt(2, 4), TILE_SPIKE);
         EXPECT_EQ(dirAt(2, 4), DIR_NONE);
     }

@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
 
 #include "tests/support/world_support.h"
+#include "world/world.h"
 
 namespace {
 
@@ -107,6 +111,23 @@ TEST_F(WorldTool, CheckCleanWorld) {
     EXPECT_EQ(out, folder + "/w.txt: 0 errors, 0 warnings\n");
 }
 
+TEST_F(WorldTool, EveryCommandRefusesWhatIsNoWorldFile) {
+    std::string fifo = folder + "/fifo";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    std::string huge = write({});
+    std::filesystem::resize_file(huge, WORLD_MAX_BYTES + 1);
+    for (const std::string& path : {std::string("/dev/zero"), fifo, huge}) {
+        EXPECT_EQ(run("zone " + path + " 0 0"), 2) << path;
+        EXPECT_EQ(run("run " + path + " </dev/null"), 2) << path;
+        EXPECT_EQ(run("map " + path + " " + folder + "/map.png"), 2) << path;
+        EXPECT_EQ(run("route " + path), 2) << path;
+        EXPECT_EQ(run("check " + path), 1) << path;
+        EXPECT_TRUE(has("0: error: cannot read " + path + ": " +
+                        (path == huge ? "larger than 64 MiB" : "not a regular file")))
+            << out;
+    }
+}
+
 TEST_F(WorldTool, CheckFileLevelErrors) {
     EXPECT_EQ(run("check " + folder + "/missing.txt"), 1);
     EXPECT_TRUE(has("0: error: cannot read")) << out;
@@ -171,6 +192,26 @@ TEST_F(WorldTool, CheckDirectionLines) {
     EXPECT_TRUE(has("39: error: unknown direction \"north\"")) << out;
     EXPECT_TRUE(has("40: warning: direction for column 4, row 1, which holds no spike")) << out;
     EXPECT_TRUE(has("41: error: direction line needs")) << out;
+}
+
+TEST_F(WorldTool, CheckReportsWhatTheLenientReadingDrops) {
+    Lines world = cleanWorld();
+    world.insert(world.begin() + 21, "wwwwwwwwwwwwwwww");  // a 13th row line for zone 0,0
+    world[36] = "dir:4294967301,1,left";                    // wraps to the spike in column 5
+    EXPECT_EQ(run("check " + write(world)), 1);
+    EXPECT_TRUE(has("22: error: zone 0,0: only 12 row lines are read")) << out;
+    EXPECT_TRUE(has("37: warning: a number too large for 32 bits wraps around: this line reads as column 5, row 1"))
+        << out;
+    EXPECT_FALSE(has("holds no spike")) << out;
+}
+
+TEST_F(WorldTool, CheckCountsCharactersNotBytes) {
+    Lines world = cleanWorld();
+    world[33] = "\xC3\xA9    ^          w";  // row 1 of zone 1,0: its spike stays in column 5
+    EXPECT_EQ(run("check " + write(world)), 0) << out;
+    EXPECT_TRUE(has("34: warning: row line has 17 characters; only the first 16 count")) << out;
+    EXPECT_TRUE(has("34: warning: unknown tile characters \"U+00E9\" read as empty tiles")) << out;
+    EXPECT_FALSE(has("holds no spike")) << out;
 }
 
 TEST_F(WorldTool, CheckBlockThatSwallowsTheNext) {

@@ -77,6 +77,58 @@ TEST(ZoneRows, ShortLongAndEmptyRowLines) {
     }
 }
 
+TEST(ZoneRows, ColumnsCountCharactersNotBytes) {
+    Lines rows(12, "");
+    rows[11] = "\xC3\xA9  w";  // row 0: an e-acute, two blanks, a wall in column 3
+    rows[10] = "";
+    for (int i = 0; i < 16; ++i) rows[10] += "\xE2\x82\xAC";  // row 1: sixteen euro signs, then a 17th character
+    rows[10] += "w";
+    rows[9] = "\xFFw\xF0\x9F";  // row 2: a stray byte is one character; a sequence cut off at the end too
+    useWorld(concat({{"zone:0,0"}, rows, {""}}));
+    ASSERT_TRUE(loadZone(0, 0));
+    EXPECT_EQ(flagAt(3, 0), TILE_WALL);
+    EXPECT_EQ(flagAt(4, 0), TILE_EMPTY);
+    for (int column = 0; column < 16; ++column) EXPECT_EQ(flagAt(column, 1), TILE_EMPTY) << column;
+    EXPECT_EQ(flagAt(1, 2), TILE_WALL);
+}
+
+TEST(ZoneIndex, EveryZoneOfALargeWorldFindsItsOwnBlock) {
+    // A column of zones and a row of zones: neighbours in the index share one coordinate.
+    auto at = [](int i) { return i < 2000 ? std::pair<int32_t, int32_t>(7, i - 1000) : std::pair(i - 3000, 5000); };
+    Lines lines;
+    for (int i = 0; i < 4000; ++i) {
+        Lines block = zoneBlock(at(i).first, at(i).second, rowsWith('w', i % 16, i % 12));
+        lines.insert(lines.end(), block.begin(), block.end());
+    }
+    lines = concat({lines, {"zone:-2147483648,2147483647"}, rowsWith('^', 0, 0), {""}});
+    useWorld(lines);
+    for (int i = 0; i < 4000; ++i) {
+        ASSERT_TRUE(loadZone(at(i).first, at(i).second)) << i;
+        int walls = 0;
+        for (int32_t flag : world.tileFlags) walls += flag == TILE_WALL;
+        ASSERT_EQ(walls, 1) << i;
+        ASSERT_EQ(flagAt(i % 16, i % 12), TILE_WALL) << i;
+    }
+    ASSERT_TRUE(loadZone(INT32_MIN, INT32_MAX));
+    EXPECT_EQ(flagAt(0, 0), TILE_SPIKE);
+    EXPECT_FALSE(loadZone(8, 0));
+    EXPECT_FALSE(loadZone(0, 4999));
+    EXPECT_FALSE(loadZone(INT32_MAX, INT32_MIN));
+}
+
+TEST(ZoneIndex, ReadingAnotherWorldForgetsTheFirst) {
+    useWorld(concat({{"start:", "1", "0", ""}, {"zone:1,0"}, rowsWith('w', 0, 0), {""}}));
+    ASSERT_TRUE(loadZone(1, 0));
+    loadWorldText(joinLines(concat({{"zone:2,0"}, rowsWith('^', 0, 0), {""}})));
+    EXPECT_FALSE(loadZone(1, 0));
+    world.currentZoneX = 2;
+    resetToStart();  // the first world's start block went with it
+    EXPECT_EQ(world.currentZoneX, 2);
+    EXPECT_EQ(flagAt(0, 0), TILE_SPIKE);
+    resetWorldState();
+    EXPECT_FALSE(loadZone(2, 0));
+}
+
 TEST(ZoneRows, BlockCutShortByEndOfFile) {
     useWorld({"zone:0,0", "w", "w"});
     ASSERT_TRUE(loadZone(0, 0));
@@ -109,7 +161,7 @@ TEST(ZoneDirections, DirectionLines) {
     useWorld(concat({{"zone:0,0"}, rows,
                      {"dir:4,0,up", "a comment line", "DIR:6,6,Left", "dir: 7 , 7 ,down", "dir:8,8,DOWN ",
                       "dir:9,9,sideways", "dir:16,0,UP", "dir:-1,0,UP", "dir:0,12,UP", "dir:3,3,RIGHT",
-                      "dir:3,3,LEFT", "dir:$a,%1,right", "dir:2,2", ""}}));
+                      "dir:3,3,LEFT", "dir:$a,%1,right", "dir:2,2", "dir:4294967297,11,down", ""}}));
     ASSERT_TRUE(loadZone(0, 0));
     EXPECT_EQ(dirAt(4, 0), DIR_UP);
     EXPECT_EQ(dirAt(6, 6), DIR_LEFT);
@@ -119,6 +171,7 @@ TEST(ZoneDirections, DirectionLines) {
     EXPECT_EQ(dirAt(3, 3), DIR_LEFT);  // the later line wins
     EXPECT_EQ(dirAt(10, 1), DIR_RIGHT);
     EXPECT_EQ(dirAt(2, 2), DIR_NONE);
+    EXPECT_EQ(dirAt(1, 11), DIR_DOWN);  // too many digits wrap, as they always have
 }
 
 TEST(ZoneDirections, SectionEndsOnlyAtATrulyEmptyLine) {

@@ -4,8 +4,8 @@
 set -euo pipefail
 kind=${1:-run}
 
-run_packages="build-essential cmake pkg-config libsdl2-dev libsdl2-image-dev libsdl2-mixer-dev libvorbis-dev libpng-dev zlib1g-dev"
-test_packages="libgtest-dev libgmock-dev xvfb xauth xfonts-base xdotool x11-utils sox libfreetype-dev fonts-open-sans python3 appstream"
+run_packages="build-essential cmake pkg-config libsdl2-dev libsdl2-image-dev libsdl2-mixer-dev"
+test_packages="libgtest-dev libgmock-dev libvorbis-dev libpng-dev xvfb xauth xfonts-base xdotool x11-utils sox libfreetype-dev fonts-open-sans python3 appstream"
 dev_packages="libbenchmark-dev clang libclang-rt-14-dev valgrind"
 
 packages=$run_packages

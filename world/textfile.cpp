@@ -1,6 +1,7 @@
 #include "world/textfile.h"
 
 #include <cstdio>
+#include <filesystem>
 
 namespace {
 
@@ -56,25 +57,13 @@ bool startsWith(const std::string& bytes, const char* mark, size_t length) {
     return bytes.size() >= length && bytes.compare(0, length, mark, length) == 0;
 }
 
-void replaceAll(std::string& text, const std::string& from, const std::string& to) {
-    std::string out;
-    out.reserve(text.size());
-    size_t pos = 0;
-    for (;;) {
-        size_t hit = text.find(from, pos);
-        if (hit == std::string::npos) break;
-        out.append(text, pos, hit - pos);
-        out += to;
-        pos = hit + from.size();
-    }
-    out.append(text, pos, std::string::npos);
-    text.swap(out);
-}
-
 }  // namespace
 
-std::string decodeText(const std::string& bytes) {
-    if (startsWith(bytes, "\xEF\xBB\xBF", 3)) return bytes.substr(3);
+std::string decodeText(std::string bytes) {
+    if (startsWith(bytes, "\xEF\xBB\xBF", 3)) {
+        bytes.erase(0, 3);
+        return bytes;
+    }
     // Checked before FF FE: 00 00 FE FF is a big-endian UTF-32 mark we do not read.
     if (startsWith(bytes, "\x00\x00\xFE\xFF", 4)) return "";
     if (startsWith(bytes, "\xFE\xFF", 2)) return "";
@@ -82,18 +71,50 @@ std::string decodeText(const std::string& bytes) {
     return bytes;
 }
 
-std::string readTextFile(const std::string& path) {
+bool readTextFile(const std::string& path, uint64_t maxBytes, std::string& text) {
+    text.clear();
     FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) return "";
+    if (!file) return false;
     std::string bytes;
+    // Room for the whole file up front: a world lives as long as the game, its slack too.
+    std::error_code error;
+    uintmax_t expected = std::filesystem::file_size(path, error);
+    if (!error && expected <= maxBytes) bytes.reserve(static_cast<size_t>(expected) + 1);
     char buffer[65536];
     size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, got);
-    bool failed = std::ferror(file) != 0;
+    bool tooLarge = false;
+    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
+        if (got > maxBytes - bytes.size()) {
+            tooLarge = true;
+            break;
+        }
+        bytes.append(buffer, got);
+    }
+    bool failed = tooLarge || std::ferror(file) != 0;
     std::fclose(file);
     // A folder opens on some systems but reads as an error: treat as unreadable.
-    if (failed) return "";
-    return decodeText(bytes);
+    if (failed) return false;
+    text = decodeText(std::move(bytes));
+    return true;
+}
+
+std::string readTextFile(const std::string& path) {
+    std::string text;
+    readTextFile(path, UINT64_MAX, text);
+    return text;
+}
+
+void unifyLineBreaks(std::string& text) {
+    size_t out = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (c == '\r') {
+            c = '\n';
+            if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        }
+        text[out++] = c;
+    }
+    text.resize(out);
 }
 
 int32_t splitString(const std::string& text, const std::string& separator, bool skipEmpty,
@@ -104,9 +125,7 @@ int32_t splitString(const std::string& text, const std::string& separator, bool 
     const std::string& sep = separator.empty() ? lineFeed : separator;
     if (separator.empty()) {
         work = text;
-        replaceAll(work, "\r\n", "\n");
-        for (char& c : work)
-            if (c == '\r') c = '\n';
+        unifyLineBreaks(work);
         source = &work;
     }
     std::vector<std::string> lines;
@@ -122,7 +141,7 @@ int32_t splitString(const std::string& text, const std::string& separator, bool 
     return static_cast<int32_t>(target.size());
 }
 
-int32_t readNumber(const std::string& text) {
+int32_t readNumber(std::string_view text, bool* overflowed) {
     size_t i = 0;
     while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
     bool negative = false;
@@ -140,6 +159,7 @@ int32_t readNumber(const std::string& text) {
     }
     // Unsigned so that a long digit string wraps instead of overflowing.
     uint32_t value = 0;
+    uint64_t exact = 0;  // stops growing once past any int32
     for (; i < text.size(); ++i) {
         char c = text[i];
         uint32_t digit;
@@ -149,7 +169,36 @@ int32_t readNumber(const std::string& text) {
         else break;
         if (digit >= base) break;
         value = value * base + digit;
+        if (exact <= 0x80000000u) exact = exact * base + digit;
     }
+    if (overflowed) *overflowed = exact > (negative ? 0x80000000u : 0x7FFFFFFFu);
     if (negative) value = 0u - value;
     return static_cast<int32_t>(value);
+}
+
+uint32_t nextCharacter(std::string_view text, size_t& at) {
+    auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
+    uint32_t lead = byte(at);
+    size_t length = lead < 0x80 ? 1 : lead >= 0xC2 && lead < 0xE0 ? 2 : lead >= 0xE0 && lead < 0xF0 ? 3
+                                 : lead >= 0xF0 && lead < 0xF5 ? 4 : 0;
+    if (length == 1) {
+        ++at;
+        return lead;
+    }
+    bool whole = length > 0 && at + length <= text.size();
+    for (size_t k = 1; whole && k < length; ++k) whole = (byte(at + k) & 0xC0) == 0x80;
+    if (!whole) {
+        ++at;
+        return 0xFFFD;
+    }
+    uint32_t code = lead & (0x7F >> length);
+    for (size_t k = 1; k < length; ++k) code = (code << 6) | (byte(at + k) & 0x3F);
+    at += length;
+    return code;
+}
+
+size_t countCharacters(std::string_view text) {
+    size_t count = 0;
+    for (size_t at = 0; at < text.size(); ++count) nextCharacter(text, at);
+    return count;
 }

@@ -1,9 +1,12 @@
 #include "world/world.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 
 #include "gameplay/state.h"
 #include "shell/platform.h"
+#include "shell/shell.h"
 #include "world/textfile.h"
 
 WorldState world;
@@ -14,24 +17,14 @@ constexpr float JUMP_SPEEDS[10] = {0.0f, 7.0f, 10.0f, 11.5f, 13.1f, 14.7f, 16.0f
 
 char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
-// Compares without building a lower-cased copy: loadZone scans every line.
-bool equalsLowered(const std::string& line, const std::string& lowered) {
-    if (line.size() != lowered.size()) return false;
-    for (size_t i = 0; i < line.size(); ++i)
-        if (lowerAscii(line[i]) != lowered[i]) return false;
+bool equalsLowered(std::string_view text, std::string_view lowered) {
+    if (text.size() != lowered.size()) return false;
+    for (size_t i = 0; i < text.size(); ++i)
+        if (lowerAscii(text[i]) != lowered[i]) return false;
     return true;
 }
 
-std::string upperAscii(std::string text) {
-    for (char& c : text)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return text;
-}
-
-const std::string& lineAt(size_t index) {
-    static const std::string empty;
-    return index < world.lines.size() ? world.lines[index] : empty;
-}
+std::string_view lineAt(size_t index) { return index < world.lines.size() ? world.lines[index] : std::string_view(); }
 
 // Zone coordinates come from the file unchecked; step in unsigned so INT_MAX + 1 wraps.
 int32_t wrapAdd(int32_t a, int32_t b) {
@@ -40,21 +33,65 @@ int32_t wrapAdd(int32_t a, int32_t b) {
 
 bool testPath(const std::string& path) { return pathExists(path); }
 
-void readDirectionLine(const std::string& line) {
-    std::vector<std::string> fields;
-    splitString(line.substr(4), ",", false, fields);
-    fields.resize(3);
-    int32_t column = readNumber(fields[0]);
-    int32_t row = readNumber(fields[1]);
-    if (column < 0 || column >= ZONE_COLUMNS || row < 0 || row >= ZONE_ROWS) return;
-    std::string word = upperAscii(fields[2]);
-    int32_t dir;
-    if (word == "UP") dir = DIR_UP;
-    else if (word == "DOWN") dir = DIR_DOWN;
-    else if (word == "LEFT") dir = DIR_LEFT;
-    else if (word == "RIGHT") dir = DIR_RIGHT;
-    else return;
-    world.tileDirection[column + row * ZONE_COLUMNS] = dir;
+// The only way std::to_string writes an int32: "-" for a negative value, no "+", no leading zeros.
+bool readPlainNumber(std::string_view text, int32_t& value) {
+    bool negative = !text.empty() && text[0] == '-';
+    std::string_view digits = text.substr(negative ? 1 : 0);
+    if (digits.empty() || digits.size() > 10 || (digits[0] == '0' && (digits.size() > 1 || negative))) return false;
+    int64_t parsed = 0;
+    for (char c : digits) {
+        if (c < '0' || c > '9') return false;
+        parsed = parsed * 10 + (c - '0');
+    }
+    if (negative) parsed = -parsed;
+    if (parsed < INT32_MIN || parsed > INT32_MAX) return false;
+    value = static_cast<int32_t>(parsed);
+    return true;
+}
+
+uint32_t zoneHash(int32_t x, int32_t y, size_t slotCount) {
+    uint64_t key = (static_cast<uint64_t>(static_cast<uint32_t>(x)) << 32) | static_cast<uint32_t>(y);
+    return static_cast<uint32_t>((key * 0x9E3779B97F4A7C15ull) >> 32) & static_cast<uint32_t>(slotCount - 1);
+}
+
+// Slot of zone (x, y) in the table, or of the free slot where it would go.
+uint32_t zoneSlot(int32_t x, int32_t y) {
+    size_t mask = world.zoneSlots.size() - 1;
+    uint32_t slot = zoneHash(x, y, world.zoneSlots.size());
+    while (uint32_t held = world.zoneSlots[slot]) {
+        const WorldZone& zone = world.zones[held - 1];
+        if (zone.x == x && zone.y == y) break;
+        slot = static_cast<uint32_t>((slot + 1) & mask);
+    }
+    return slot;
+}
+
+// Half full at most, so a probe ends soon.
+void growZoneSlots() {
+    world.zoneSlots.assign(world.zoneSlots.size() * 2, 0);
+    for (size_t i = 0; i < world.zones.size(); ++i)
+        world.zoneSlots[zoneSlot(world.zones[i].x, world.zones[i].y)] = static_cast<uint32_t>(i + 1);
+}
+
+// Headers to blocks, once per world: the first block of a zone wins, as a scan from the top would find it.
+void indexWorld() {
+    world.zones.clear();
+    world.zoneSlots.assign(16, 0);
+    world.startLine = -1;
+    for (size_t i = 0; i < world.lines.size(); ++i) {
+        std::string_view line = world.lines[i];
+        int32_t x, y;
+        if (parseZoneHeader(line, x, y)) {
+            uint32_t slot = zoneSlot(x, y);
+            if (world.zoneSlots[slot]) continue;
+            world.zones.push_back({x, y, static_cast<uint32_t>(i)});
+            world.zoneSlots[slot] = static_cast<uint32_t>(world.zones.size());
+            if (world.zones.size() * 2 > world.zoneSlots.size()) growZoneSlots();
+        } else if (world.startLine < 0 && line == "start:") {
+            world.startLine = static_cast<int32_t>(i);
+        }
+    }
+    world.zones.shrink_to_fit();
 }
 
 void applyDefaultDirections() {
@@ -103,13 +140,121 @@ bool findDataFolder(const std::string& relativePath) {
     return false;
 }
 
-int32_t loadWorldText(const std::string& text) {
-    return splitString(text, "", false, world.lines);
+bool isWorldFileSound(const std::string& path, std::string& problem) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    fs::file_status status = path.empty() ? fs::file_status() : fs::status(path, error);
+    if (!fs::exists(status)) {
+        problem = "no such file";
+        return false;
+    }
+    if (!fs::is_regular_file(status)) {
+        problem = "not a regular file";
+        return false;
+    }
+    uintmax_t size = fs::file_size(path, error);
+    if (!error && size > WORLD_MAX_BYTES) {
+        problem = "larger than " + std::to_string(WORLD_MAX_BYTES >> 20) + " MiB, the most a world file may hold";
+        return false;
+    }
+    return true;
 }
 
-int32_t loadWorldLinesFrom(const std::string& path) { return loadWorldText(readTextFile(path)); }
+int32_t loadWorldText(std::string text) {
+    unifyLineBreaks(text);
+    // Line starts are 32-bit; text this long never comes from a world file within the bound.
+    if (text.size() >= UINT32_MAX) text.clear();
+    if (!text.empty() && text.back() != '\n') text += '\n';
+    WorldLines& lines = world.lines;
+    lines.text = std::move(text);
+    size_t count = 0;
+    for (char c : lines.text) count += c == '\n';
+    lines.starts.clear();
+    lines.starts.reserve(count + 1);
+    lines.starts.push_back(0);
+    for (size_t at = 0; (at = lines.text.find('\n', at)) != std::string::npos;)
+        lines.starts.push_back(static_cast<uint32_t>(++at));
+    indexWorld();
+    return static_cast<int32_t>(lines.size());
+}
 
-int32_t loadWorldLines() { return loadWorldLinesFrom(WORLD_FILE); }
+int32_t loadWorldLinesFrom(const std::string& path) {
+    std::string text;
+    readTextFile(path, WORLD_MAX_BYTES, text);
+    return loadWorldText(std::move(text));
+}
+
+int32_t loadWorldLines() {
+    std::string problem;
+    // A world past the bound cannot be read; the game ends as it does when the world is gone.
+    if (!isWorldFileSound(WORLD_FILE, problem)) fatalExit("Game data not found!");
+    return loadWorldLinesFrom(WORLD_FILE);
+}
+
+bool parseZoneHeader(std::string_view line, int32_t& x, int32_t& y) {
+    if (line.size() < 5 || !equalsLowered(line.substr(0, 5), "zone:")) return false;
+    std::string_view body = line.substr(5);
+    size_t comma = body.find(',');
+    return comma != std::string_view::npos && readPlainNumber(body.substr(0, comma), x) &&
+           readPlainNumber(body.substr(comma + 1), y);
+}
+
+const WorldZone* findZone(int32_t x, int32_t y) {
+    if (world.zoneSlots.empty()) return nullptr;
+    uint32_t held = world.zoneSlots[zoneSlot(x, y)];
+    return held ? &world.zones[held - 1] : nullptr;
+}
+
+std::string_view zoneRowLine(const WorldZone& zone, int32_t row) {
+    return lineAt(static_cast<size_t>(zone.header) + ZONE_ROWS - row);
+}
+
+void readRowLine(std::string_view line, uint32_t columns[ZONE_COLUMNS]) {
+    size_t at = 0;
+    for (int column = 0; column < ZONE_COLUMNS; ++column)
+        columns[column] = at < line.size() ? nextCharacter(line, at) : 0;
+}
+
+int32_t tileOfCharacter(uint32_t character) {
+    switch (character) {
+    case 'w':
+    case 'W': return TILE_WALL;
+    case '@': return TILE_CHECKPOINT;
+    case '^': return TILE_SPIKE;
+    case '$': return TILE_STAR;
+    default: return TILE_EMPTY;
+    }
+}
+
+size_t directionSectionEnd(const WorldZone& zone) {
+    size_t end = static_cast<size_t>(zone.header) + ZONE_ROWS + 1;
+    while (end < world.lines.size() && !world.lines[end].empty()) ++end;
+    return end;
+}
+
+bool isDirectionLine(std::string_view line) { return line.size() >= 4 && equalsLowered(line.substr(0, 4), "dir:"); }
+
+DirectionLine readDirectionLine(std::string_view line) {
+    std::string_view rest = line.substr(std::min<size_t>(4, line.size()));
+    std::string_view fields[3];
+    DirectionLine read{0, 0, DIR_NONE, 1, false, {}};
+    for (int k = 0;; ++k) {
+        size_t comma = rest.find(',');
+        if (k < 3) fields[k] = rest.substr(0, comma);
+        if (comma == std::string_view::npos) break;
+        rest = rest.substr(comma + 1);
+        ++read.fields;
+    }
+    bool columnOverflowed, rowOverflowed;
+    read.column = readNumber(fields[0], &columnOverflowed);
+    read.row = readNumber(fields[1], &rowOverflowed);
+    read.overflowed = columnOverflowed || rowOverflowed;
+    read.word = fields[2];
+    const std::string_view words[] = {"up", "right", "down", "left"};  // by DIR_ value
+    for (int32_t dir = DIR_UP; dir <= DIR_LEFT; ++dir)
+        if (equalsLowered(fields[2], words[dir])) read.direction = dir;
+    return read;
+}
 
 int32_t tileIdentity(int32_t zoneX, int32_t zoneY, int32_t column, int32_t row) {
     uint32_t id = ((static_cast<uint32_t>(zoneX) & 0xFFu) << 24) |
@@ -129,32 +274,33 @@ bool isStarCollected(int32_t zoneX, int32_t zoneY, int32_t column, int32_t row) 
 }
 
 bool loadZone(int32_t x, int32_t y) {
-    const std::string header = "zone:" + std::to_string(x) + "," + std::to_string(y);
-    size_t count = world.lines.size();
-    size_t h = 0;
-    while (h < count && !equalsLowered(world.lines[h], header)) ++h;
-    if (h == count) return false;
+    const WorldZone* zone = findZone(x, y);
+    if (!zone) return false;
 
     for (int row = 0; row < ZONE_ROWS; ++row) {
-        const std::string& line = lineAt(h + 12 - row);
+        uint32_t characters[ZONE_COLUMNS];
+        readRowLine(zoneRowLine(*zone, row), characters);
         for (int column = 0; column < ZONE_COLUMNS; ++column) {
             int index = column + row * ZONE_COLUMNS;
             world.tileDirection[index] = DIR_NONE;
-            char c = static_cast<size_t>(column) < line.size() ? line[column] : '\0';
-            int32_t flag = TILE_EMPTY;
-            if (c == 'w' || c == 'W') flag = TILE_WALL;
-            else if (c == '@')
-                flag = tileIdentity(x, y, column, row) == world.checkpointIdentity ? TILE_CHECKPOINT_ACTIVE
-                                                                                  : TILE_CHECKPOINT;
-            else if (c == '^') flag = TILE_SPIKE;
-            else if (c == '$') flag = isStarCollected(x, y, column, row) ? TILE_EMPTY : TILE_STAR;
+            int32_t flag = tileOfCharacter(characters[column]);
+            if (flag == TILE_CHECKPOINT && tileIdentity(x, y, column, row) == world.checkpointIdentity)
+                flag = TILE_CHECKPOINT_ACTIVE;
+            else if (flag == TILE_STAR && isStarCollected(x, y, column, row))
+                flag = TILE_EMPTY;
             world.tileFlags[index] = flag;
         }
     }
 
-    for (size_t k = h + 13; k < count && !world.lines[k].empty(); ++k) {
-        const std::string& line = world.lines[k];
-        if (line.size() >= 4 && equalsLowered(line.substr(0, 4), "dir:")) readDirectionLine(line);
+    size_t end = directionSectionEnd(*zone);
+    for (size_t k = static_cast<size_t>(zone->header) + ZONE_ROWS + 1; k < end; ++k) {
+        std::string_view line = world.lines[k];
+        if (!isDirectionLine(line)) continue;
+        DirectionLine read = readDirectionLine(line);
+        if (read.direction == DIR_NONE || read.column < 0 || read.column >= ZONE_COLUMNS || read.row < 0 ||
+            read.row >= ZONE_ROWS)
+            continue;
+        world.tileDirection[read.column + read.row * ZONE_COLUMNS] = read.direction;
     }
 
     world.currentZoneX = x;
@@ -186,16 +332,14 @@ void resetToStart() {
     player.animFrame = 0;
     player.animTime = 0.0f;
 
-    size_t count = world.lines.size();
-    for (size_t s = 0; s < count; ++s) {
-        if (world.lines[s] != "start:") continue;
+    if (world.startLine >= 0) {
+        size_t s = static_cast<size_t>(world.startLine);
         world.currentZoneX = readNumber(lineAt(s + 1));
         world.currentZoneY = readNumber(lineAt(s + 2));
         world.checkpointZoneX = readNumber(lineAt(s + 3));
         world.checkpointZoneY = readNumber(lineAt(s + 4));
         // Float arithmetic: a wild column from the file must not overflow an int.
         placeInTile(static_cast<float>(readNumber(lineAt(s + 5))), static_cast<float>(readNumber(lineAt(s + 6))));
-        break;
     }
 
     game.timeFrames = 0;

@@ -52,6 +52,10 @@ rm "$tmp/game/data/game/world1.txt"
 run "no world file beside the other data" 1 "Game data not found!"
 
 fresh_tree
+truncate -s 65M "$tmp/game/data/game/world1.txt"
+run "a world file larger than the 64 MiB any world fits in" 1 "Game data not found!"
+
+fresh_tree
 run "video that cannot start" 1 "SDL could not be initialized!" SDL_VIDEODRIVER=no-such-driver
 
 fresh_tree

@@ -65,7 +65,7 @@ std::vector<std::string> startBlock(int32_t zoneX, int32_t zoneY, int32_t checkX
 void useWorld(const std::vector<std::string>& lines) {
     resetWorldState();
     resetGameState();
-    world.lines = lines;
+    loadWorldText(joinLines(lines));
 }
 
 int32_t flagAt(int column, int row) { return world.tileFlags[column + row * ZONE_COLUMNS]; }

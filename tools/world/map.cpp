@@ -4,7 +4,6 @@
 #include <SDL_image.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -12,7 +11,6 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
-#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -35,38 +33,6 @@ constexpr int64_t MAP_MAX_PIXELS = int64_t(1) << 28;  // 1 GiB of pixels is plen
 int usage() {
     std::fprintf(stderr, "usage: kestravel-world map FILE OUT.png [--scale S] [--from ZX ZY] [--boxes]\n");
     return 2;
-}
-
-bool canOpen(const char* path) {
-    FILE* file = std::fopen(path, "rb");
-    if (!file) return false;
-    char byte;
-    std::fread(&byte, 1, 1, file);  // a folder opens on Linux but cannot be read
-    bool ok = !std::ferror(file);
-    std::fclose(file);
-    return ok;
-}
-
-bool parseWhole(const std::string& text, int32_t& value) {
-    if (text.empty()) return false;
-    char* end = nullptr;
-    errno = 0;
-    long long parsed = std::strtoll(text.c_str(), &end, 10);
-    if (errno != 0 || *end != '\0' || parsed < INT32_MIN || parsed > INT32_MAX) return false;
-    value = int32_t(parsed);
-    return true;
-}
-
-// Accepts exactly the header lines the zone loader would find: the canonical decimal form, any case.
-bool zoneHeader(const std::string& line, int32_t& x, int32_t& y) {
-    std::string lower = line;
-    for (char& c : lower)
-        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
-    if (lower.rfind("zone:", 0) != 0) return false;
-    size_t comma = lower.find(',', 5);
-    if (comma == std::string::npos) return false;
-    if (!parseWhole(lower.substr(5, comma - 5), x) || !parseWhole(lower.substr(comma + 1), y)) return false;
-    return lower == "zone:" + std::to_string(x) + "," + std::to_string(y);
 }
 
 // The pictures come from the data folder found from the current directory; the directory is restored.
@@ -156,7 +122,7 @@ int commandMap(int argc, char** argv) {
                 return 2;
             }
         } else if (std::strcmp(argv[i], "--from") == 0 && i + 2 < argc) {
-            from = parseWhole(argv[i + 1], fromX) && parseWhole(argv[i + 2], fromY);
+            from = readWholeArgument(argv[i + 1], fromX) && readWholeArgument(argv[i + 2], fromY);
             if (!from) return usage();
             i += 2;
         } else if (std::strcmp(argv[i], "--boxes") == 0) {
@@ -166,26 +132,19 @@ int commandMap(int argc, char** argv) {
         }
     }
     const char* file = argv[0];
-    if (!canOpen(file)) {
-        std::fprintf(stderr, "kestravel-world: cannot open %s\n", file);
-        return 2;
-    }
+    if (!isWorldReadable("kestravel-world", file)) return 2;
     resetWorldState();
     resetGameState();
     loadWorldLinesFrom(file);
 
-    std::set<std::pair<int32_t, int32_t>> zones;
-    for (const std::string& line : world.lines) {
-        int32_t x, y;
-        if (zoneHeader(line, x, y)) zones.insert({x, y});
-    }
+    const std::vector<WorldZone>& zones = world.zones;
     if (zones.empty()) {
         std::fprintf(stderr, "kestravel-world: %s holds no zones\n", file);
         return 2;
     }
     resetToStart();  // the start block's checkpoint zone sets every zone's distance, unless --from names one
     if (from) {
-        if (!zones.count({fromX, fromY})) {
+        if (!findZone(fromX, fromY)) {
             std::fprintf(stderr, "kestravel-world: %s holds no zone %d,%d\n", file, fromX, fromY);
             return 2;
         }
@@ -195,7 +154,7 @@ int commandMap(int argc, char** argv) {
     const int32_t startX = world.currentZoneX, startY = world.currentZoneY;
 
     int64_t minX = INT64_MAX, maxX = INT64_MIN, minY = INT64_MAX, maxY = INT64_MIN;
-    for (const auto& [x, y] : zones) {
+    for (const auto& [x, y, header] : zones) {
         minX = std::min<int64_t>(minX, x);
         maxX = std::max<int64_t>(maxX, x);
         minY = std::min<int64_t>(minY, y);
@@ -226,8 +185,19 @@ int commandMap(int argc, char** argv) {
     }
     SDL_FillRect(map.get(), nullptr, SDL_MapRGB(map->format, 12, 12, 16));
     loadPictures();
+    // Each zone is drawn at twice its size on the map, not at full size, then averaged down:
+    // the same look for a fraction of the drawing, which is what a map of many zones costs.
+    const double drawScale = std::min(1.0, 2.0 * scale);
+    const int drawWidth = std::clamp(int(std::lround(640.0 * drawScale)), 1, 640);
+    const int drawHeight = std::clamp(int(std::lround(480.0 * drawScale)), 1, 480);
+    SDL_RenderSetScale(screen.renderer, float(drawScale), float(drawScale));
+    std::unique_ptr<SDL_Surface, void (*)(SDL_Surface*)> drawn(
+        SDL_CreateRGBSurfaceWithFormatFrom(video.frame->pixels, drawWidth, drawHeight, 32, video.frame->pitch,
+                                           SDL_PIXELFORMAT_ARGB8888),
+        SDL_FreeSurface);
+    const SDL_Rect drawnArea = {0, 0, drawWidth, drawHeight};
 
-    for (const auto& [x, y] : zones) {
+    for (const auto& [x, y, header] : zones) {
         if (!loadZone(x, y)) continue;
         clearScreen(0);
         if (assets.sheets[world.zoneDistance]) {
@@ -239,8 +209,12 @@ int commandMap(int argc, char** argv) {
             drawKillZones();
             if (x == startX && y == startY) drawPlayerBox();  // where the game puts the player
         }
-        if (!readOffscreen(video, "kestravel-world")) return 1;
-        shrinkInto(video.frame, map.get(), int((x - minX) * zoneWidth), int((maxY - y) * zoneHeight), int(zoneWidth),
+        if (!drawn || SDL_RenderReadPixels(screen.renderer, &drawnArea, SDL_PIXELFORMAT_ARGB8888, drawn->pixels,
+                                           drawn->pitch) != 0) {
+            std::fprintf(stderr, "kestravel-world: cannot read the picture back: %s\n", SDL_GetError());
+            return 1;
+        }
+        shrinkInto(drawn.get(), map.get(), int((x - minX) * zoneWidth), int((maxY - y) * zoneHeight), int(zoneWidth),
                    int(zoneHeight));
     }
     if (IMG_SavePNG(map.get(), out.string().c_str()) != 0) {

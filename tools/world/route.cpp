@@ -142,12 +142,7 @@ int commandRoute(int argc, char** argv) {
             return usage();
         }
     }
-    std::FILE* probe = std::fopen(path, "rb");
-    if (!probe) {
-        std::fprintf(stderr, "kestravel-world route: cannot open %s\n", path);
-        return 2;
-    }
-    std::fclose(probe);
+    if (!isWorldReadable("kestravel-world route", path)) return 2;
 
     std::vector<RouteGoal> goals;
     if (planPath && !readPlan(planPath, goals)) return 2;

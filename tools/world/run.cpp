@@ -141,15 +141,6 @@ struct RunStart {
     const char* route = nullptr;
 };
 
-bool wholeNumber(const char* text, int32_t& value) {
-    char* end = nullptr;
-    errno = 0;
-    long long parsed = std::strtoll(text, &end, 10);
-    if (end == text || *end || errno || parsed < INT32_MIN || parsed > INT32_MAX) return false;
-    value = static_cast<int32_t>(parsed);
-    return true;
-}
-
 bool finiteNumber(const char* text, float& value) {
     char* end = nullptr;
     value = std::strtof(text, &end);
@@ -165,16 +156,16 @@ bool readFlags(int argc, char** argv, bool& lastOnly, bool& header, RunStart& st
         } else if (std::strcmp(flag, "--header") == 0) {
             header = true;
         } else if (std::strcmp(flag, "--at") == 0 && left >= 4) {
-            start.at = wholeNumber(argv[i + 1], start.zoneX) && wholeNumber(argv[i + 2], start.zoneY) &&
+            start.at = readWholeArgument(argv[i + 1], start.zoneX) && readWholeArgument(argv[i + 2], start.zoneY) &&
                        finiteNumber(argv[i + 3], start.x) && finiteNumber(argv[i + 4], start.y);
             if (!start.at) return false;
             i += 4;
         } else if (std::strcmp(flag, "--checkpoint") == 0 && left >= 2) {
-            start.checkpoint = wholeNumber(argv[i + 1], start.checkX) && wholeNumber(argv[i + 2], start.checkY);
+            start.checkpoint = readWholeArgument(argv[i + 1], start.checkX) && readWholeArgument(argv[i + 2], start.checkY);
             if (!start.checkpoint) return false;
             i += 2;
             // The tile is optional: two more numbers name it.
-            if (i + 2 < argc && wholeNumber(argv[i + 1], start.column) && wholeNumber(argv[i + 2], start.row)) {
+            if (i + 2 < argc && readWholeArgument(argv[i + 1], start.column) && readWholeArgument(argv[i + 2], start.row)) {
                 if (start.column < 0 || start.column >= ZONE_COLUMNS || start.row < 0 || start.row >= ZONE_ROWS)
                     return false;
                 i += 2;
@@ -183,7 +174,7 @@ bool readFlags(int argc, char** argv, bool& lastOnly, bool& header, RunStart& st
             }
         } else if (std::strcmp(flag, "--stars") == 0 && left >= 2) {
             int32_t count = 0;
-            if (!wholeNumber(argv[i + 1], count) || count < 0 || count > WORLD_STAR_SLOTS) return false;
+            if (!readWholeArgument(argv[i + 1], count) || count < 0 || count > WORLD_STAR_SLOTS) return false;
             start.stars = count;
             start.route = argv[i + 2];
             i += 2;
@@ -286,12 +277,7 @@ int commandRun(int argc, char** argv) {
     }
     const char* path = argv[0];
 
-    std::FILE* probe = std::fopen(path, "rb");
-    if (!probe) {
-        std::fprintf(stderr, "kestravel-world run: cannot open %s\n", path);
-        return 2;
-    }
-    std::fclose(probe);
+    if (!isWorldReadable("kestravel-world run", path)) return 2;
 
     std::vector<ScriptStep> steps;
     if (!readScript(stdin, steps)) return 2;

@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
+#include <iterator>
 #include <map>
 #include <queue>
 #include <sstream>
@@ -33,18 +35,57 @@ std::vector<int32_t> tileKey(const GameSnapshot& s) {
     return key;
 }
 
+// The map lookup builds a key and walks a tree; a restore happens before every step of a search, so
+// recent grids are found first in a small table by zone, checkpoint and star count.
+struct RecentTiles {
+    const TileArrays* tiles = nullptr;
+    const std::vector<int32_t>* key = nullptr;  // the map's own key
+};
+RecentTiles recentTiles[256];
+
+bool isTileKey(const std::vector<int32_t>& key, const GameSnapshot& s) {
+    size_t stars = static_cast<size_t>(std::clamp(s.collectedStarCount, 0, 10));
+    if (key.size() != 4 + stars || key[0] != s.currentZoneX || key[1] != s.currentZoneY ||
+        key[2] != s.checkpointIdentity || key[3] != s.collectedStarCount)
+        return false;
+    return std::equal(key.begin() + 4, key.end(), s.collectedStars);
+}
+
+// Frames stepped since the grid was last restored. The game writes the grid only when it builds a zone
+// (the same grid for the same zone, checkpoint and stars), takes a star (one more star) or makes a
+// lantern the checkpoint (another checkpoint): so a few frames later, with the same zone, checkpoint
+// and stars, the grid in place is still the one to restore. A grid differing under the same key
+// takes leaving a zone and coming back between two lanterns, far more than this many frames.
+constexpr long TILES_KEPT_FRAMES = 4;
+long framesSinceTiles = TILES_KEPT_FRAMES + 1;
+
+bool isWorldAt(const GameSnapshot& s) {
+    return world.currentZoneX == s.currentZoneX && world.currentZoneY == s.currentZoneY &&
+           world.checkpointIdentity == s.checkpointIdentity && world.collectedStarCount == s.collectedStarCount &&
+           std::equal(s.collectedStars, s.collectedStars + std::clamp(s.collectedStarCount, 0, 10),
+                      world.collectedStars);
+}
+
 void restoreTiles(const GameSnapshot& s) {
-    std::vector<int32_t> key = tileKey(s);
-    auto found = tileCache.find(key);
-    if (found == tileCache.end()) {
-        loadZone(s.currentZoneX, s.currentZoneY);
-        TileArrays tiles;
-        std::memcpy(tiles.flags, world.tileFlags, sizeof tiles.flags);
-        std::memcpy(tiles.direction, world.tileDirection, sizeof tiles.direction);
-        found = tileCache.emplace(key, tiles).first;
+    uint32_t slot = (static_cast<uint32_t>(s.currentZoneX) * 31u + static_cast<uint32_t>(s.currentZoneY) * 977u +
+                     static_cast<uint32_t>(s.checkpointIdentity) * 7u + static_cast<uint32_t>(s.collectedStarCount)) &
+                    255u;
+    RecentTiles& recent = recentTiles[slot];
+    if (!recent.tiles || !isTileKey(*recent.key, s)) {
+        std::vector<int32_t> key = tileKey(s);
+        auto found = tileCache.find(key);
+        if (found == tileCache.end()) {
+            loadZone(s.currentZoneX, s.currentZoneY);
+            TileArrays tiles;
+            std::memcpy(tiles.flags, world.tileFlags, sizeof tiles.flags);
+            std::memcpy(tiles.direction, world.tileDirection, sizeof tiles.direction);
+            found = tileCache.emplace(key, tiles).first;
+        }
+        recent.tiles = &found->second;
+        recent.key = &found->first;
     }
-    std::memcpy(world.tileFlags, found->second.flags, sizeof world.tileFlags);
-    std::memcpy(world.tileDirection, found->second.direction, sizeof world.tileDirection);
+    std::memcpy(world.tileFlags, recent.tiles->flags, sizeof world.tileFlags);
+    std::memcpy(world.tileDirection, recent.tiles->direction, sizeof world.tileDirection);
 }
 
 uint64_t mix(uint64_t h, int64_t v) {
@@ -208,6 +249,7 @@ GameSnapshot saveGame() {
 }
 
 void restoreGame(const GameSnapshot& s) {
+    bool keepTiles = framesSinceTiles <= TILES_KEPT_FRAMES && isWorldAt(s);
     player = s.player;
     game = s.game;
     movement = s.movement;
@@ -219,7 +261,8 @@ void restoreGame(const GameSnapshot& s) {
     world.checkpointIdentity = s.checkpointIdentity;
     std::memcpy(world.collectedStars, s.collectedStars, sizeof world.collectedStars);
     world.collectedStarCount = s.collectedStarCount;
-    restoreTiles(s);
+    if (!keepTiles) restoreTiles(s);
+    framesSinceTiles = 0;
     world.currentZoneX = s.currentZoneX;
     world.currentZoneY = s.currentZoneY;
     world.zoneDistance = s.zoneDistance;
@@ -231,11 +274,13 @@ void restoreGame(const GameSnapshot& s) {
 }
 
 void stepGame(uint8_t keys) {
-    uint8_t held[REPLAY_KEYS] = {};
-    if (keys & ROUTE_LEFT) held[SDL_SCANCODE_LEFT] = 1;
-    if (keys & ROUTE_RIGHT) held[SDL_SCANCODE_RIGHT] = 1;
-    if (keys & ROUTE_JUMP) held[SDL_SCANCODE_SPACE] = 1;
+    // Only these three entries ever change, so the array is not cleared each frame.
+    static uint8_t held[REPLAY_KEYS] = {};
+    held[SDL_SCANCODE_LEFT] = (keys & ROUTE_LEFT) ? 1 : 0;
+    held[SDL_SCANCODE_RIGHT] = (keys & ROUTE_RIGHT) ? 1 : 0;
+    held[SDL_SCANCODE_SPACE] = (keys & ROUTE_JUMP) ? 1 : 0;
     runHeadlessFrame(held);
+    ++framesSinceTiles;
 }
 
 std::string keyLetters(uint8_t keys) {
@@ -251,30 +296,12 @@ namespace {
 // Tiles holding this character in the blocks the game would load, in file order.
 std::vector<RouteStar> findTiles(char wanted) {
     std::vector<RouteStar> stars;
-    const std::vector<std::string>& lines = world.lines;
-    for (size_t h = 0; h < lines.size(); ++h) {
-        std::string header = lines[h];
-        for (char& c : header) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        if (header.compare(0, 5, "zone:") != 0) continue;
-        int x = 0, y = 0;
-        char tail = 0;
-        if (std::sscanf(header.c_str() + 5, "%d,%d%c", &x, &y, &tail) != 2) continue;
-        // The game finds a zone only under its plain decimal header.
-        if (header != "zone:" + std::to_string(x) + "," + std::to_string(y)) continue;
-        // Only the block the game would load for this header counts.
-        bool first = true;
-        for (size_t k = 0; k < h && first; ++k) {
-            std::string other = lines[k];
-            for (char& c : other) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-            if (other == header) first = false;
-        }
-        if (!first) continue;
+    for (const WorldZone& zone : world.zones) {
         for (int row = 0; row < ZONE_ROWS; ++row) {
-            size_t index = h + 12 - row;
-            if (index >= lines.size()) continue;
-            const std::string& text = lines[index];
-            for (int column = 0; column < ZONE_COLUMNS && column < static_cast<int>(text.size()); ++column)
-                if (text[column] == wanted) stars.push_back({x, y, column, row});
+            uint32_t characters[ZONE_COLUMNS];
+            readRowLine(zoneRowLine(zone, row), characters);
+            for (int column = 0; column < ZONE_COLUMNS; ++column)
+                if (characters[column] == static_cast<uint32_t>(wanted)) stars.push_back({zone.x, zone.y, column, row});
         }
     }
     return stars;
@@ -461,8 +488,61 @@ StageResult searchStage(const RouteGoal& goal, const std::vector<RouteStar>& sta
     return result;
 }
 
+namespace {
+
+// State hashes to node numbers, open addressing: a node-based map spends most of a proof on its nodes.
+// Key and node share a slot, so a probe costs one cache miss.
+struct StateSlot {
+    uint64_t key;
+    int32_t node;  // -1: empty
+};
+struct StateIndex {
+    std::vector<StateSlot> slots;
+    size_t used = 0;
+};
+
+void growIndex(StateIndex& index) {
+    size_t size = index.slots.empty() ? size_t(1) << 16 : index.slots.size() * 2;
+    std::vector<StateSlot> bigger(size, StateSlot{0, -1});
+    for (const StateSlot& slot : index.slots) {
+        if (slot.node < 0) continue;
+        size_t at = slot.key & (size - 1);
+        while (bigger[at].node >= 0) at = (at + 1) & (size - 1);
+        bigger[at] = slot;
+    }
+    index.slots.swap(bigger);
+}
+
+// The node already under this hash, or `fresh` put there; `added` tells which.
+int32_t findOrAdd(StateIndex& index, uint64_t key, int32_t fresh, bool& added) {
+    if ((index.used + 1) * 2 > index.slots.size()) growIndex(index);
+    size_t mask = index.slots.size() - 1;
+    size_t at = key & mask;
+    while (index.slots[at].node >= 0) {
+        if (index.slots[at].key == key) {
+            added = false;
+            return index.slots[at].node;
+        }
+        at = (at + 1) & mask;
+    }
+    index.slots[at] = {key, fresh};
+    ++index.used;
+    added = true;
+    return fresh;
+}
+
+// What one action did: a way out (a death or another checkpoint), or the state it left.
+struct Outcome {
+    bool out = false;
+    GameSnapshot state;
+};
+
+}  // namespace
+
 SoftLockResult findSoftLocks(const RouteStar& checkpoint, const std::vector<RouteStar>& stars, long maxNodes) {
     SoftLockResult result;
+    // Each proof from fresh records, not from whatever the last step of the one before left held.
+    startHeadlessGame();
     resetToStart();
     world.collectedStarCount = 0;
     for (const RouteStar& star : stars) {
@@ -478,99 +558,132 @@ SoftLockResult findSoftLocks(const RouteStar& checkpoint, const std::vector<Rout
     game.fadeTimer = 0;
     GameSnapshot start = saveGame();
 
-    // Children per state; -1 stands for a way out (a death or another checkpoint).
-    std::vector<std::vector<int32_t>> children;
-    std::vector<GameSnapshot> frontier = {start};
-    std::vector<int32_t> frontierIndex = {0};
-    std::unordered_map<uint64_t, int32_t> index;
-    index.emplace(stateHash(start), 0);
-    children.emplace_back();
+    // Nodes are numbered as they are found and expanded in that order, so the edges of node n are
+    // edges[edgeStart[n] .. edgeStart[n + 1]); -1 stands for a way out.
+    std::vector<int32_t> edges;
+    std::vector<int64_t> edgeStart;
+    std::deque<GameSnapshot> frontier = {start};
+    StateIndex index;
+    bool added = false;
+    findOrAdd(index, stateHash(start), 0, added);
+    int32_t count = 1;
     std::vector<std::pair<int32_t, int32_t>> nodeZone = {{start.currentZoneX, start.currentZoneY}};
     std::vector<std::pair<float, float>> nodeAt = {{start.player.x, start.player.y}};
 
-    std::set<int32_t> reachedStars;  // every tile the player's middle passes, stars picked out below
-    size_t head = 0;
-    while (head < frontier.size()) {
-        if (static_cast<long>(children.size()) >= maxNodes) {
+    // Only the star tiles the player's middle passes matter; it stays in one tile for many frames.
+    std::vector<int32_t> starTiles;
+    for (const RouteStar& star : stars) starTiles.push_back(tileIdentity(star.zoneX, star.zoneY, star.column, star.row));
+    std::vector<char> starReached(starTiles.size(), 0);
+    int32_t lastTile = -1;
+    auto step = [&](uint8_t keys) {
+        stepGame(keys);
+        int32_t column = static_cast<int32_t>(std::floor((player.x + player.width * 0.5f) / 40.0f));
+        int32_t row = static_cast<int32_t>(std::floor((player.y + player.height * 0.5f) / 40.0f));
+        if (game.playerDead || column < 0 || column >= ZONE_COLUMNS || row < 0 || row >= ZONE_ROWS) return;
+        int32_t tile = tileIdentity(world.currentZoneX, world.currentZoneY, column, row);
+        if (tile == lastTile) return;
+        lastTile = tile;
+        for (size_t i = 0; i < starTiles.size(); ++i)
+            if (starTiles[i] == tile) starReached[i] = 1;
+    };
+    auto finish = [&](Outcome& outcome) {
+        if (!game.playerDead && world.checkpointIdentity != start.checkpointIdentity) result.otherCheckpoint = true;
+        outcome.out = game.playerDead || world.checkpointIdentity != start.checkpointIdentity;
+        if (!outcome.out) outcome.state = saveGame();
+    };
+
+    Outcome outcomes[std::size(ACTIONS)];
+    while (!frontier.empty()) {
+        if (static_cast<long>(count) >= maxNodes) {
             result.complete = false;
             break;
         }
-        GameSnapshot from = frontier[head];
-        int32_t node = frontierIndex[head];
-        ++head;
+        GameSnapshot from = frontier.front();
+        frontier.pop_front();
+        edgeStart.push_back(static_cast<int64_t>(edges.size()));
         bool flying = (from.player.flags & PLAYER_AIRBORNE) && from.movement.airFrames >= 3;
-        for (const Action& action : ACTIONS) {
-            if (flying && (action.keys & ROUTE_JUMP)) continue;
+        // A one-frame action is the first frame of the four-frame one with the same keys: play both at once.
+        for (size_t a = 0; a < std::size(ACTIONS); ++a) {
+            const Action& action = ACTIONS[a];
+            if (action.frames == 1 || (flying && (action.keys & ROUTE_JUMP))) continue;
+            size_t single = std::size(ACTIONS);
+            for (size_t b = 0; b < std::size(ACTIONS); ++b)
+                if (ACTIONS[b].frames == 1 && ACTIONS[b].keys == action.keys) single = b;
             restoreGame(from);
             for (int32_t f = 0; f < action.frames && !game.playerDead; ++f) {
-                stepGame(action.keys);
-                int32_t column = static_cast<int32_t>(std::floor((player.x + player.width * 0.5f) / 40.0f));
-                int32_t row = static_cast<int32_t>(std::floor((player.y + player.height * 0.5f) / 40.0f));
-                if (!game.playerDead && column >= 0 && column < ZONE_COLUMNS && row >= 0 && row < ZONE_ROWS)
-                    reachedStars.insert(tileIdentity(world.currentZoneX, world.currentZoneY, column, row));
+                step(action.keys);
+                if (f == 0 && single < std::size(ACTIONS)) finish(outcomes[single]);
             }
-            if (!game.playerDead && world.checkpointIdentity != start.checkpointIdentity) result.otherCheckpoint = true;
-            if (game.playerDead || world.checkpointIdentity != start.checkpointIdentity) {
-                children[node].push_back(-1);
+            finish(outcomes[a]);
+        }
+        // The table is far larger than the caches: ask for every slot before looking at any.
+        uint64_t hashes[std::size(ACTIONS)];
+        for (size_t a = 0; a < std::size(ACTIONS); ++a) {
+            if ((flying && (ACTIONS[a].keys & ROUTE_JUMP)) || outcomes[a].out) continue;
+            hashes[a] = stateHash(outcomes[a].state);
+            if (!index.slots.empty()) __builtin_prefetch(&index.slots[hashes[a] & (index.slots.size() - 1)]);
+        }
+        for (size_t a = 0; a < std::size(ACTIONS); ++a) {
+            if (flying && (ACTIONS[a].keys & ROUTE_JUMP)) continue;
+            if (outcomes[a].out) {
+                edges.push_back(-1);
                 continue;
             }
-            GameSnapshot next = saveGame();
-            auto inserted = index.emplace(stateHash(next), static_cast<int32_t>(children.size()));
-            if (inserted.second) {
-                children.emplace_back();
+            const GameSnapshot& next = outcomes[a].state;
+            int32_t node = findOrAdd(index, hashes[a], count, added);
+            if (added) {
+                ++count;
                 nodeZone.push_back({next.currentZoneX, next.currentZoneY});
                 nodeAt.push_back({next.player.x, next.player.y});
                 frontier.push_back(next);
-                frontierIndex.push_back(inserted.first->second);
             }
-            children[node].push_back(inserted.first->second);
-        }
-        // Expanded states are needed no more; keep the memory for the edges.
-        if (head > 65536) {
-            frontier.erase(frontier.begin(), frontier.begin() + static_cast<long>(head));
-            frontierIndex.erase(frontierIndex.begin(), frontierIndex.begin() + static_cast<long>(head));
-            head = 0;
+            edges.push_back(node);
         }
     }
-    size_t count = children.size();
-    result.states = static_cast<long>(count);
-    for (const RouteStar& star : stars)
-        if (reachedStars.count(tileIdentity(star.zoneX, star.zoneY, star.column, star.row)))
-            result.starsInReach.push_back(star);
+    int32_t expanded = static_cast<int32_t>(edgeStart.size());
+    edgeStart.push_back(static_cast<int64_t>(edges.size()));
+    result.states = count;
+    for (size_t i = 0; i < stars.size(); ++i)
+        if (starReached[i]) result.starsInReach.push_back(stars[i]);
 
     // Backwards from every way out; states never expanded count as free, being unknown.
-    std::vector<std::vector<int32_t>> parents(count);
-    std::vector<char> free(count, 0);
+    std::vector<int64_t> parentStart(static_cast<size_t>(count) + 1, 0);
+    for (int32_t child : edges)
+        if (child >= 0) ++parentStart[static_cast<size_t>(child) + 1];
+    for (size_t n = 0; n < static_cast<size_t>(count); ++n) parentStart[n + 1] += parentStart[n];
+    std::vector<int32_t> parents(static_cast<size_t>(parentStart.back()));
+    std::vector<int64_t> filled(parentStart.begin(), parentStart.end() - 1);
+    std::vector<char> free(static_cast<size_t>(count), 0);
     std::vector<int32_t> work;
-    std::vector<char> expanded(count, 1);
-    for (size_t i = head; i < frontierIndex.size(); ++i) expanded[frontierIndex[i]] = 0;
-    for (size_t n = 0; n < count; ++n) {
-        if (!expanded[n]) {
+    for (int32_t n = 0; n < count; ++n) {
+        if (n >= expanded) {
             free[n] = 1;
-            work.push_back(static_cast<int32_t>(n));
+            work.push_back(n);
+            continue;
         }
-        for (int32_t child : children[n]) {
-            if (child < 0) {
-                if (!free[n]) {
-                    free[n] = 1;
-                    work.push_back(static_cast<int32_t>(n));
-                }
-            } else {
-                parents[child].push_back(static_cast<int32_t>(n));
+        for (int64_t e = edgeStart[n]; e < edgeStart[n + 1]; ++e) {
+            int32_t child = edges[static_cast<size_t>(e)];
+            if (child >= 0) {
+                parents[static_cast<size_t>(filled[child]++)] = n;
+            } else if (!free[n]) {
+                free[n] = 1;
+                work.push_back(n);
             }
         }
     }
     while (!work.empty()) {
         int32_t n = work.back();
         work.pop_back();
-        for (int32_t parent : parents[n])
+        for (int64_t p = parentStart[n]; p < parentStart[n + 1]; ++p) {
+            int32_t parent = parents[static_cast<size_t>(p)];
             if (!free[parent]) {
                 free[parent] = 1;
                 work.push_back(parent);
             }
+        }
     }
     std::set<std::pair<int32_t, int32_t>> reported;
-    for (size_t n = 0; n < count; ++n) {
+    for (int32_t n = 0; n < count; ++n) {
         if (free[n]) continue;
         ++result.stuck;
         if (reported.insert(nodeZone[n]).second) {

@@ -20,17 +20,6 @@ bool parseInt32(const char* text, int32_t& value) {
     return true;
 }
 
-bool canOpen(const char* path) {
-    FILE* file = std::fopen(path, "rb");
-    if (!file) return false;
-    // A folder opens on Linux but cannot be read.
-    char byte;
-    std::fread(&byte, 1, 1, file);
-    bool ok = !std::ferror(file);
-    std::fclose(file);
-    return ok;
-}
-
 void appendArray(std::string& out, const int32_t* values) {
     out += '[';
     for (int i = 0; i < ZONE_TILES; ++i) {
@@ -48,10 +37,7 @@ int commandZone(int argc, char** argv) {
         std::fprintf(stderr, "usage: kestravel-world zone FILE X Y\n");
         return 2;
     }
-    if (!canOpen(argv[0])) {
-        std::fprintf(stderr, "kestravel-world: cannot open %s\n", argv[0]);
-        return 2;
-    }
+    if (!isWorldReadable("kestravel-world", argv[0])) return 2;
     resetWorldState();
     resetGameState();
     loadWorldLinesFrom(argv[0]);
