@@ -1,11 +1,9 @@
 // kestravel-world measure FILE [--route SCRIPT]: the numbers a level designer weighs a world by.
 #include <algorithm>
-#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <set>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "gameplay/replay.h"
@@ -22,22 +20,6 @@ constexpr int32_t MEASURE_FRAMES_PER_SECOND = 60;
 int usage() {
     std::fprintf(stderr, "usage: kestravel-world measure FILE [--route SCRIPT]\n");
     return 2;
-}
-
-// Zones the game can load, each once: plain decimal headers, the first block of each.
-std::vector<std::pair<int32_t, int32_t>> loadableZones() {
-    std::vector<std::pair<int32_t, int32_t>> zones;
-    std::set<std::pair<int32_t, int32_t>> known;
-    for (const std::string& line : world.lines) {
-        std::string lower = line;
-        for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        int x = 0, y = 0;
-        char tail = 0;
-        if (lower.compare(0, 5, "zone:") != 0 || std::sscanf(lower.c_str() + 5, "%d,%d%c", &x, &y, &tail) != 2) continue;
-        if (lower != "zone:" + std::to_string(x) + "," + std::to_string(y)) continue;
-        if (known.insert({x, y}).second) zones.emplace_back(x, y);
-    }
-    return zones;
 }
 
 // Columns 1-14, rows 1-10: what the player moves among, not the frame around it.
@@ -63,19 +45,15 @@ void startFresh(const char* path) {
 int commandMeasure(int argc, char** argv) {
     if (argc != 1 && !(argc == 3 && std::strcmp(argv[1], "--route") == 0)) return usage();
     const char* path = argv[0];
-    std::FILE* probe = std::fopen(path, "rb");
-    if (!probe) {
-        std::fprintf(stderr, "kestravel-world measure: cannot open %s\n", path);
-        return 2;
-    }
-    std::fclose(probe);
+    if (!isWorldReadable("kestravel-world measure", path)) return 2;
     std::vector<RouteStep> script;
     if (argc == 3 && !readRouteScript(argv[2], script)) return 2;
 
     startFresh(path);
     std::vector<int32_t> interior;
     std::vector<std::string> sparse;
-    for (const auto& [x, y] : loadableZones()) {
+    for (const WorldZone& zone : world.zones) {
+        int32_t x = zone.x, y = zone.y;
         if (!loadZone(x, y)) continue;
         interior.push_back(interiorTiles());
         if (interior.back() < MEASURE_SPARSE_TILES) sparse.push_back(std::to_string(x) + "," + std::to_string(y));
