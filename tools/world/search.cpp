@@ -198,9 +198,11 @@ const Action ACTIONS[] = {
 
 // Moves a player's hands can repeat, for --robust: walks of a few frames, and jumps whose keys stay
 // held until the landing, then a few frames of standing, so a line a frame longer or shorter still
-// lands the same way and the next press is a fresh one. Frames 0: until landed.
+// lands the same way and the next press is a fresh one. Frames 0: until landed; -1: into a wall and
+// on against it for a few frames, which lines the player up whatever came before.
 constexpr int32_t ROUTE_SETTLE_FRAMES = 6;
 constexpr int32_t ROUTE_FLIGHT_LIMIT = 300;
+constexpr int32_t ROUTE_PUSH_FRAMES = 8;  // against a wall, after it stops the player
 constexpr float ROUTE_TAKEOFF_SLACK = 3.0f;  // px: a frame of walking either way
 constexpr long ROUTE_JUMP_COST = 20;          // frames a robust search pays for a jump besides its flight
 struct Phase {
@@ -216,7 +218,8 @@ const Move ROBUST_MOVES[] = {
     {{{ROUTE_RIGHT, 4}}, 1},  {{{ROUTE_LEFT, 4}}, 1},   {{{0, 4}}, 1},
     {{{ROUTE_RIGHT, 16}}, 1}, {{{ROUTE_LEFT, 16}}, 1},  {{{ROUTE_RIGHT, 40}}, 1},
     {{{ROUTE_LEFT, 40}}, 1},  {{{RJ, 0}}, 1},
-    {{{LJ, 0}}, 1},           {{{ROUTE_JUMP, 0}}, 1},   {{{ROUTE_JUMP, 8}, {RJ, 0}}, 2},
+    {{{LJ, 0}}, 1},           {{{ROUTE_JUMP, 0}}, 1},   {{{ROUTE_RIGHT, -1}}, 1},
+    {{{ROUTE_LEFT, -1}}, 1},   {{{ROUTE_JUMP, 8}, {RJ, 0}}, 2},
     {{{ROUTE_JUMP, 8}, {LJ, 0}}, 2}, {{{ROUTE_JUMP, 16}, {RJ, 0}}, 2}, {{{ROUTE_JUMP, 16}, {LJ, 0}}, 2},
     {{{RJ, 10}, {ROUTE_JUMP, 0}}, 2}, {{{LJ, 10}, {ROUTE_JUMP, 0}}, 2},
 };
@@ -359,12 +362,15 @@ namespace {
 void playMove(const Move& move, bool robust, std::vector<RouteStep>& phases) {
     for (int32_t p = 0; p < move.count && !game.playerDead; ++p) {
         const Phase& phase = move.phases[p];
-        int32_t held = 0;
-        while (!game.playerDead &&
-               (phase.frames > 0 ? held < phase.frames
-                                 : (held < 2 || (player.flags & PLAYER_AIRBORNE)) && held < ROUTE_FLIGHT_LIMIT)) {
+        int32_t held = 0, pushed = 0;
+        while (!game.playerDead && held < ROUTE_FLIGHT_LIMIT &&
+               (phase.frames > 0    ? held < phase.frames
+                : phase.frames == 0 ? held < 2 || (player.flags & PLAYER_AIRBORNE)
+                                    : pushed < ROUTE_PUSH_FRAMES)) {
+            float x = player.x;
             stepGame(phase.keys);
             ++held;
+            pushed = std::fabs(player.x - x) < 0.01f && !(player.flags & PLAYER_AIRBORNE) ? pushed + 1 : 0;
         }
         phases.push_back({phase.keys, held});
     }
