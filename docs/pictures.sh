@@ -10,9 +10,9 @@ shot() {
     "$bin/kestravel-world" route "$world" --from "$2" --frames "$1" --picture "docs/$3.png"
 }
 shot 20 "$route" shot-start-distance0
-shot 3934 "$route" shot-hull-distance8
-shot 5286 "$route" shot-netlofts-distance4
-shot 17239 "$route" shot-chimney-distance7
+shot 3921 "$route" shot-hull-distance8
+shot 5273 "$route" shot-netlofts-distance4
+shot 17226 "$route" shot-chimney-distance7
 # The statistics, once the star row has filled.
 ending=$(mktemp)
 trap 'rm -f "$ending"' EXIT
