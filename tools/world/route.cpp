@@ -20,7 +20,8 @@ namespace {
 
 int usage() {
     std::fprintf(stderr,
-                 "usage: kestravel-world route FILE [--plan PLAN] [--from SCRIPT] [--max-nodes N] [--weight W] [--no-deaths] [--robust]\n"
+                 "usage: kestravel-world route FILE [--plan PLAN] [--from SCRIPT] [--max-nodes N] [--weight W]\n"
+                 "                             [--no-deaths] [--robust]\n"
                  "       kestravel-world route FILE --soft-locks [--max-nodes N]\n"
                  "       kestravel-world route FILE --from SCRIPT --picture OUT.png [--frames N] [--boxes]\n"
                  "       kestravel-world route FILE --slack SCRIPT [--replays N]\n");

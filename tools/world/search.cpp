@@ -386,8 +386,8 @@ void playMove(const Move& move, bool robust, std::vector<RouteStep>& phases) {
     }
 }
 
-// A move a hand can repeat: started a frame or two of walking earlier or later (unless a wall stands there,
-// which lines the player up), it still ends alive, at the same height in the same zone.
+// A move a hand can repeat: started a frame or two of walking earlier or later (unless a wall
+// stands there, which lines the player up), it still ends alive, at the same height in the same zone.
 bool landsAlike(const GameSnapshot& from, const Move& move, const GameSnapshot& landed) {
     for (float dx : {-ROUTE_TAKEOFF_SLACK, ROUTE_TAKEOFF_SLACK, -2 * ROUTE_TAKEOFF_SLACK, 2 * ROUTE_TAKEOFF_SLACK}) {
         restoreGame(from);
@@ -483,7 +483,7 @@ StageResult searchStage(const RouteGoal& goal, const std::vector<RouteStar>& sta
         reversed.push_back(nodes[n].step);
     }
     for (auto it = reversed.rbegin(); it != reversed.rend(); ++it) {
-        if (!result.steps.empty() && result.steps.back().keys == it->keys && !(it->keys & ROUTE_JUMP))
+        if (!result.steps.empty() && result.steps.back().keys == it->keys)
             result.steps.back().frames += it->frames;
         else
             result.steps.push_back(*it);
