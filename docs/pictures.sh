@@ -12,7 +12,7 @@ shot() {
 shot 20 "$route" shot-start-distance0
 shot 3921 "$route" shot-hull-distance8
 shot 5273 "$route" shot-netlofts-distance4
-shot 17226 "$route" shot-chimney-distance7
+shot 17216 "$route" shot-chimney-distance7
 # The statistics, once the star row has filled.
 ending=$(mktemp)
 trap 'rm -f "$ending"' EXIT
