@@ -10,8 +10,7 @@ linux_bin=$(realpath "${3:?$usage}")
 src=$(cd "$(dirname "$0")/../.." && pwd)
 lib=$src/tests/e2e/lib
 
-"$src/tools/windows/install-packages.sh" wine wine64 xvfb xauth xdotool x11-utils python3 unzip icoutils \
-    binutils-mingw-w64-x86-64 >/dev/null || { echo "FAIL: could not install the test packages"; exit 1; }
+"$src/tools/install-deps.sh" windows-test >/dev/null || { echo "FAIL: could not install the test packages"; exit 1; }
 # shellcheck source=tests/e2e/lib/shell_xvfb.bash
 source "$lib/shell_xvfb.bash"
 

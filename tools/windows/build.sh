@@ -23,8 +23,7 @@ prefix="$deps/prefix"
 deps_recipe=1
 
 # ---------------------------------------------------------------- packages
-"$source_dir/tools/windows/install-packages.sh" gcc-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-posix \
-    binutils-mingw-w64-x86-64 cmake make pkg-config dpkg-dev xz-utils python3 zip
+"$source_dir/tools/install-deps.sh" windows
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo=sudo
 

@@ -1,7 +1,5 @@
 // kestravel-world zone FILE X Y: the grid the game builds for one zone, as one line of JSON.
-#include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 
 #include "gameplay/state.h"
@@ -9,16 +7,6 @@
 #include "world/world.h"
 
 namespace {
-
-bool parseInt32(const char* text, int32_t& value) {
-    if (!text || !*text) return false;
-    char* end = nullptr;
-    errno = 0;
-    long long parsed = std::strtoll(text, &end, 10);
-    if (errno != 0 || *end != '\0' || parsed < INT32_MIN || parsed > INT32_MAX) return false;
-    value = static_cast<int32_t>(parsed);
-    return true;
-}
 
 void appendArray(std::string& out, const int32_t* values) {
     out += '[';
@@ -33,7 +21,7 @@ void appendArray(std::string& out, const int32_t* values) {
 
 int commandZone(int argc, char** argv) {
     int32_t x = 0, y = 0;
-    if (argc != 3 || !parseInt32(argv[1], x) || !parseInt32(argv[2], y)) {
+    if (argc != 3 || !readWholeArgument(argv[1], x) || !readWholeArgument(argv[2], y)) {
         std::fprintf(stderr, "usage: kestravel-world zone FILE X Y\n");
         return 2;
     }
