@@ -213,15 +213,18 @@ struct Move {
     Phase phases[2];
     int32_t count;
 };
-constexpr uint8_t RJ = ROUTE_RIGHT | ROUTE_JUMP, LJ = ROUTE_LEFT | ROUTE_JUMP;
+constexpr uint8_t ROUTE_RIGHT_JUMP = ROUTE_RIGHT | ROUTE_JUMP, ROUTE_LEFT_JUMP = ROUTE_LEFT | ROUTE_JUMP;
 const Move ROBUST_MOVES[] = {
-    {{{ROUTE_RIGHT, 4}}, 1},  {{{ROUTE_LEFT, 4}}, 1},   {{{0, 4}}, 1},
-    {{{ROUTE_RIGHT, 16}}, 1}, {{{ROUTE_LEFT, 16}}, 1},  {{{ROUTE_RIGHT, 40}}, 1},
-    {{{ROUTE_LEFT, 40}}, 1},  {{{RJ, 0}}, 1},
-    {{{LJ, 0}}, 1},           {{{ROUTE_JUMP, 0}}, 1},   {{{ROUTE_RIGHT, -1}}, 1},
-    {{{ROUTE_LEFT, -1}}, 1},   {{{ROUTE_JUMP, 8}, {RJ, 0}}, 2},
-    {{{ROUTE_JUMP, 8}, {LJ, 0}}, 2}, {{{ROUTE_JUMP, 16}, {RJ, 0}}, 2}, {{{ROUTE_JUMP, 16}, {LJ, 0}}, 2},
-    {{{RJ, 10}, {ROUTE_JUMP, 0}}, 2}, {{{LJ, 10}, {ROUTE_JUMP, 0}}, 2},
+    // Walks; jumps sideways and straight up; walks into a wall; jumps straight up, then steered;
+    // jumps steered, then let fall straight. The order is the order the search tries them in.
+    {{{ROUTE_RIGHT, 4}}, 1}, {{{ROUTE_LEFT, 4}}, 1}, {{{0, 4}}, 1},
+    {{{ROUTE_RIGHT, 16}}, 1}, {{{ROUTE_LEFT, 16}}, 1},
+    {{{ROUTE_RIGHT, 40}}, 1}, {{{ROUTE_LEFT, 40}}, 1},
+    {{{ROUTE_RIGHT_JUMP, 0}}, 1}, {{{ROUTE_LEFT_JUMP, 0}}, 1}, {{{ROUTE_JUMP, 0}}, 1},
+    {{{ROUTE_RIGHT, -1}}, 1}, {{{ROUTE_LEFT, -1}}, 1},
+    {{{ROUTE_JUMP, 8}, {ROUTE_RIGHT_JUMP, 0}}, 2}, {{{ROUTE_JUMP, 8}, {ROUTE_LEFT_JUMP, 0}}, 2},
+    {{{ROUTE_JUMP, 16}, {ROUTE_RIGHT_JUMP, 0}}, 2}, {{{ROUTE_JUMP, 16}, {ROUTE_LEFT_JUMP, 0}}, 2},
+    {{{ROUTE_RIGHT_JUMP, 10}, {ROUTE_JUMP, 0}}, 2}, {{{ROUTE_LEFT_JUMP, 10}, {ROUTE_JUMP, 0}}, 2},
 };
 
 }  // namespace
