@@ -90,4 +90,7 @@ press_keys() {
     for key in "$@"; do xdotool keydown "$key"; done
     sleep 0.3
     for ((i = $#; i >= 1; i--)); do xdotool keyup "${!i}"; done
+    # Released for a few frames too: the game reads the keys once a frame, and a release and the
+    # next press within one frame (a busy machine) would read as the key held all along.
+    sleep 0.2
 }
