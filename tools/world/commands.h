@@ -11,5 +11,7 @@ int commandMeasure(int argc, char** argv);
 // False, after saying on standard error what is wrong, when the world file cannot be read;
 // the message starts with who ("kestravel-world run").
 bool isWorldReadable(const char* who, const char* path);
+// A headless game on the world file at path, standing at its start as after start-up.
+void startWorldGame(const char* path);
 // A whole number argument that fits an int32, nothing before or after it.
 bool readWholeArgument(const char* text, int32_t& value);

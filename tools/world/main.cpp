@@ -7,6 +7,9 @@
 
 #include <SDL_main.h>  // on Windows SDL's entry point hands main its arguments in UTF-8
 
+#include "gameplay/replay.h"
+#include "gameplay/sound.h"
+#include "gameplay/state.h"
 #include "tools/world/commands.h"
 #include "world/world.h"
 
@@ -23,6 +26,15 @@ bool isWorldReadable(const char* who, const char* path) {
     }
     std::fclose(file);
     return true;
+}
+
+void startWorldGame(const char* path) {
+    resetWorldState();
+    resetGameState();
+    resetSoundState();
+    startHeadlessGame();
+    loadWorldLinesFrom(path);
+    resetToStart();
 }
 
 bool readWholeArgument(const char* text, int32_t& value) {

@@ -31,15 +31,6 @@ int32_t interiorTiles() {
     return count;
 }
 
-void startFresh(const char* path) {
-    resetWorldState();
-    resetGameState();
-    resetSoundState();
-    startHeadlessGame();
-    loadWorldLinesFrom(path);
-    resetToStart();
-}
-
 }  // namespace
 
 int commandMeasure(int argc, char** argv) {
@@ -49,7 +40,7 @@ int commandMeasure(int argc, char** argv) {
     std::vector<RouteStep> script;
     if (argc == 3 && !readRouteScript(argv[2], script)) return 2;
 
-    startFresh(path);
+    startWorldGame(path);
     std::vector<int32_t> interior;
     std::vector<std::string> sparse;
     for (const WorldZone& zone : world.zones) {
@@ -75,7 +66,7 @@ int commandMeasure(int argc, char** argv) {
     std::printf("\nlanterns %ld\n", lanterns);
     if (script.empty()) return 0;
 
-    startFresh(path);
+    startWorldGame(path);
     long frame = 0, completedAt = -1;
     std::set<int32_t> distances;
     for (const RouteStep& step : script) {

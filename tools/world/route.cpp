@@ -28,15 +28,6 @@ int usage() {
     return 2;
 }
 
-void startGame(const char* path) {
-    resetWorldState();
-    resetGameState();
-    resetSoundState();
-    startHeadlessGame();
-    loadWorldLinesFrom(path);
-    resetToStart();
-}
-
 bool readPlan(const char* path, std::vector<RouteGoal>& goals) {
     std::ifstream in(path);
     if (!in) {
@@ -161,11 +152,11 @@ int commandRoute(int argc, char** argv) {
         std::vector<ScriptNote> notes;
         std::vector<int32_t> lines;
         if (!readRouteScript(slackPath, script, &notes, &lines)) return 2;
-        startGame(path);
+        startWorldGame(path);
         return reportSlack(script, notes, lines, static_cast<int>(replays));
     }
 
-    startGame(path);
+    startWorldGame(path);
     std::vector<RouteStar> stars = findStars();
     // A whole world from one checkpoint outgrows a stage of a route.
     if (softLocks) return reportSoftLocks(stars, capGiven ? options.maxNodes : 4 * options.maxNodes);
@@ -208,7 +199,7 @@ int commandRoute(int argc, char** argv) {
     }
 
     // The search restores saved states; a plain replay from the start must agree.
-    startGame(path);
+    startWorldGame(path);
     for (const RouteStep& step : script)
         for (int32_t f = 0; f < step.frames; ++f) stepGame(step.keys);
     std::fprintf(stderr, "replayed: %ld frames, %d stars, complete %d, deaths %d, jumps %d, checks %d\n", total,

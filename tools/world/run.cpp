@@ -282,12 +282,7 @@ int commandRun(int argc, char** argv) {
     std::vector<ScriptStep> steps;
     if (!readScript(stdin, steps)) return 2;
 
-    resetWorldState();
-    resetGameState();
-    resetSoundState();
-    startHeadlessGame();
-    loadWorldLinesFrom(path);
-    resetToStart();
+    startWorldGame(path);
     if (!setUpStart(start)) return 2;
 
     if (header) std::printf("%s\n", RUN_FIELD_NAMES);
