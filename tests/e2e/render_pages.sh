@@ -53,7 +53,7 @@ shoot() {
 
 # Fraction of near-black pixels in a picture (every fourth pixel of every fourth row).
 black_of() {
-    python3 - "$1" "$(dirname "$0")/lib" <<'PY'
+    python3 - "$1" "$src/tools" <<'PY'
 import sys
 sys.path.insert(0, sys.argv[2])
 from pngread import load_png
@@ -90,7 +90,7 @@ sleep 0.5
 shoot about
 press_keys ctrl w
 
-python3 - "$tmp" "$(dirname "$0")/lib" <<'PY' || fail "the pictures do not look right"
+python3 - "$tmp" "$src/tools" <<'PY' || fail "the pictures do not look right"
 import sys
 sys.path.insert(0, sys.argv[2])
 from pngread import load_png

@@ -108,7 +108,7 @@ shot=""
 for attempt in $(seq 8); do
     sleep 1.5
     shot=$(shoot) || fail "no screenshot in the pictures folder; run folder has: $(ls "$tmp/run")"
-    python3 "$tmp/check.py" "$shot" "$(dirname "$0")/lib" && break
+    python3 "$tmp/check.py" "$shot" "$src/tools" && break
     [ "$attempt" -eq 8 ] && fail "screenshot check failed"
 done
 basename "$shot" | grep -Eq '^Kestravel_[0-9]{8}-[0-9]{6}(-[0-9]+)?\.png$' || fail "odd name $(basename "$shot")"

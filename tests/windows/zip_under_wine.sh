@@ -152,7 +152,7 @@ room=""
 for _ in $(seq 30); do
     kill -0 "$game_pid" 2>/dev/null || fail "the game ended: $(cat "$tmp/launcher.out")"
     shot=$(shoot 10) || continue
-    python3 "$tmp/check.py" "$lib" "$shot" >"$tmp/check.out" 2>&1 && room=$shot && break
+    python3 "$tmp/check.py" "$src/tools" "$shot" >"$tmp/check.out" 2>&1 && room=$shot && break
     sleep 1
 done
 [ -n "$room" ] || fail "F12 gave no picture of the room in $pictures: $(cat "$tmp/check.out" 2>/dev/null)"
@@ -165,7 +165,7 @@ sleep 1.5
 xdotool keyup Right
 sleep 0.5
 walked=$(shoot 60) || fail "no picture after walking"
-python3 "$tmp/check.py" "$lib" "$room" "$walked" >"$tmp/check.out" 2>&1 || fail "$(cat "$tmp/check.out")"
+python3 "$tmp/check.py" "$src/tools" "$room" "$walked" >"$tmp/check.out" 2>&1 || fail "$(cat "$tmp/check.out")"
 pass "walking right changes the picture"
 
 focus

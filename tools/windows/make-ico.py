@@ -8,67 +8,25 @@ shrunk by area averaging in premultiplied alpha (so transparent pixels do not da
 stored as a 32-bit bitmap that every Windows reads; the 256 one is stored as PNG, as Windows
 expects at that size.
 """
+import os
 import struct
 import sys
 import zlib
+
+sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+from pngread import load_png  # noqa: E402
 
 SIZES = (16, 24, 32, 48, 64, 128, 256)
 
 
 def read_png(path):
     """(width, height, rows of RGBA bytes) of an 8-bit RGB or RGBA, non-interlaced PNG."""
-    with open(path, "rb") as f:
-        data = f.read()
-    if data[:8] != b"\x89PNG\r\n\x1a\n":
-        raise ValueError("not a PNG")
-    pos, header, idat = 8, None, []
-    while pos + 8 <= len(data):
-        length, kind = struct.unpack(">I4s", data[pos:pos + 8])
-        body = data[pos + 8:pos + 8 + length]
-        if len(body) != length:
-            raise ValueError("cut short")
-        if kind == b"IHDR":
-            header = struct.unpack(">IIBBBBB", body)
-        elif kind == b"IDAT":
-            idat.append(body)
-        elif kind == b"IEND":
-            break
-        pos += 12 + length
-    if header is None:
-        raise ValueError("no header")
-    width, height, depth, colour, _, _, interlace = header
-    if depth != 8 or colour not in (2, 6) or interlace != 0 or not 0 < width <= 4096 or not 0 < height <= 4096:
-        raise ValueError("only 8-bit RGB or RGBA without interlacing")
-    channels = 4 if colour == 6 else 3
-    stride = width * channels
-    raw = zlib.decompress(b"".join(idat))
-    if len(raw) < height * (stride + 1):
-        raise ValueError("pixel data cut short")
-    rows, previous = [], bytearray(stride)
-    for y in range(height):
-        kind = raw[y * (stride + 1)]
-        line = bytearray(raw[y * (stride + 1) + 1:(y + 1) * (stride + 1)])
-        for i in range(stride):
-            left = line[i - channels] if i >= channels else 0
-            up = previous[i]
-            corner = previous[i - channels] if i >= channels else 0
-            if kind == 1:
-                line[i] = (line[i] + left) & 255
-            elif kind == 2:
-                line[i] = (line[i] + up) & 255
-            elif kind == 3:
-                line[i] = (line[i] + (left + up) // 2) & 255
-            elif kind == 4:
-                p = left + up - corner
-                pa, pb, pc = abs(p - left), abs(p - up), abs(p - corner)
-                line[i] = (line[i] + (left if pa <= pb and pa <= pc else up if pb <= pc else corner)) & 255
-            elif kind != 0:
-                raise ValueError("unknown row filter")
-        previous = line
-        if channels == 3:
-            line = bytearray(b"".join(bytes(line[i:i + 3]) + b"\xff" for i in range(0, stride, 3)))
-        rows.append(line)
-    return width, height, rows
+    width, height, channels, rows = load_png(path)
+    if not 0 < width <= 4096 or not 0 < height <= 4096:
+        raise ValueError("%d x %d is no icon" % (width, height))
+    if channels == 3:
+        rows = [b"".join(bytes(row[i:i + 3]) + b"\xff" for i in range(0, len(row), 3)) for row in rows]
+    return width, height, [bytearray(row) for row in rows]
 
 
 def weights(source, target):

@@ -1,4 +1,5 @@
-"""Reads 8-bit RGB and RGBA PNG files with the standard library only, for the end-to-end scripts."""
+"""Reads 8-bit RGB and RGBA PNG files with the standard library only: for the end-to-end scripts
+and the Windows icon maker."""
 import struct
 import zlib
 
