@@ -20,6 +20,20 @@ void applyVolume(int slot) {
     else if (audio.chunks[slot]) Mix_Volume(slot, audio.mixerVolumes[slot]);
 }
 
+// A WAV of at most SOUND_MAX_EFFECT_SECONDS, judged before the mixer converts it.
+bool effectLengthAcceptable(const std::string& path) {
+    if (fileSize(path) > SOUND_MAX_EFFECT_FILE_BYTES) return false;
+    SDL_AudioSpec spec;
+    Uint8* samples = nullptr;
+    Uint32 length = 0;
+    if (!SDL_LoadWAV(path.c_str(), &spec, &samples, &length)) return false;
+    SDL_FreeWAV(samples);
+    // Measured in its own rate: a long, slow file would swell many times over when converted.
+    const uint64_t frameBytes = uint64_t(SDL_AUDIO_BITSIZE(spec.format) / 8) * spec.channels;
+    if (frameBytes == 0 || spec.freq <= 0) return false;
+    return length / frameBytes <= uint64_t(spec.freq) * SOUND_MAX_EFFECT_SECONDS;
+}
+
 }  // namespace
 
 void resetSoundState() {
@@ -57,19 +71,6 @@ bool initAudio() {
     audio.music = nullptr;
     audio.open = 1;
     return true;
-}
-
-bool effectLengthAcceptable(const std::string& path) {
-    if (fileSize(path) > SOUND_MAX_EFFECT_FILE_BYTES) return false;
-    SDL_AudioSpec spec;
-    Uint8* samples = nullptr;
-    Uint32 length = 0;
-    if (!SDL_LoadWAV(path.c_str(), &spec, &samples, &length)) return false;
-    SDL_FreeWAV(samples);
-    // Measured in its own rate: a long, slow file would swell many times over when converted.
-    const uint64_t frameBytes = uint64_t(SDL_AUDIO_BITSIZE(spec.format) / 8) * spec.channels;
-    if (frameBytes == 0 || spec.freq <= 0) return false;
-    return length / frameBytes <= uint64_t(spec.freq) * SOUND_MAX_EFFECT_SECONDS;
 }
 
 bool loadSound(int slot, const std::string& path, bool streamed) {

@@ -48,7 +48,6 @@ extern AudioState audio;
 void resetSoundState();                 // program-start values, default volumes
 bool initAudio();
 bool loadSound(int slot, const std::string& path, bool streamed);
-bool effectLengthAcceptable(const std::string& path);  // a WAV of at most SOUND_MAX_EFFECT_SECONDS
 void playSound(int slot, bool loop);
 void setSoundVolume(int slot, int volume);
 bool isSoundLoaded(int slot);
