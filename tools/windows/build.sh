@@ -20,91 +20,20 @@ host=x86_64-w64-mingw32
 deps="$build/deps"
 prefix="$deps/prefix"
 # Bump when the options below change, so the next run builds the libraries again.
-deps_recipe=1
+SDL_RECIPE=windows1
 
 # ---------------------------------------------------------------- packages
 "$source_dir/tools/install-deps.sh" windows
-sudo=""
-[ "$(id -u)" -eq 0 ] || sudo=sudo
 
 # ---------------------------------------------------------------- SDL libraries
-# Debian's source packages, reached through the machine's own apt sources with deb-src added
-# for as long as the download takes.
-fetch_sources() {
-    local list=/etc/apt/sources.list.d/kestravel-windows-src.sources
-    local legacy=/etc/apt/sources.list.d/kestravel-windows-src.list
-    # shellcheck disable=SC2064
-    trap "$sudo rm -f '$list' '$legacy'" EXIT
-    if [ -f /etc/apt/sources.list.d/debian.sources ]; then
-        sed -e 's/^Types:.*/Types: deb-src/' /etc/apt/sources.list.d/debian.sources | $sudo tee "$list" >/dev/null
-    fi
-    if [ -f /etc/apt/sources.list ]; then
-        sed -n -e 's/^deb /deb-src /p' /etc/apt/sources.list | $sudo tee "$legacy" >/dev/null
-    fi
-    $sudo apt-get update -qq
-    rm -rf "$deps/src"
-    mkdir -p "$deps/src"
-    # apt checks every file against the signed index; dpkg-source has no keyring to add to that.
-    (cd "$deps/src" && apt-get source -qq --download-only libsdl2 libsdl2-image libsdl2-mixer >/dev/null)
-    $sudo rm -f "$list" "$legacy"
-    trap - EXIT
-    local dsc
-    for dsc in "$deps/src"/*.dsc; do
-        [ -f "$dsc" ] || { echo "windows: Debian's SDL source packages could not be downloaded" >&2; exit 1; }
-        (cd "$deps/src" && dpkg-source --no-check -x "$(basename "$dsc")" >/dev/null)
-    done
-    for name in libsdl2 libsdl2-image libsdl2-mixer; do
-        compgen -G "$deps/src/$name-[0-9]*/CMakeLists.txt" >/dev/null ||
-            { echo "windows: no unpacked $name source" >&2; exit 1; }
-    done
-}
-
-# cmake_library NAME SOURCE_DIR OPTIONS...: configures, builds and installs one library into prefix.
-cmake_library() {
-    local name=$1 src=$2
-    shift 2
-    cmake -S "$src" -B "$deps/build-$name" -DCMAKE_BUILD_TYPE=Release \
-        -DCMAKE_TOOLCHAIN_FILE="$source_dir/cmake/mingw-w64-x86_64.cmake" \
-        -DKESTRAVEL_WINDOWS_PREFIX="$prefix" -DCMAKE_PREFIX_PATH="$prefix" -DCMAKE_INSTALL_PREFIX="$prefix" \
-        -DBUILD_SHARED_LIBS=ON "$@" >"$deps/$name-configure.log" ||
-        { tail -30 "$deps/$name-configure.log" >&2; exit 1; }
-    cmake --build "$deps/build-$name" -j "$jobs" >"$deps/$name-build.log" 2>&1 ||
-        { tail -30 "$deps/$name-build.log" >&2; exit 1; }
-    cmake --install "$deps/build-$name" >/dev/null
-}
-
-build_libraries() {
-    rm -rf "$prefix" "$deps"/build-*
-    fetch_sources
-    local sdl image mixer
-    sdl=$(compgen -G "$deps/src/libsdl2-[0-9]*" | head -1)
-    image=$(compgen -G "$deps/src/libsdl2-image-[0-9]*" | head -1)
-    mixer=$(compgen -G "$deps/src/libsdl2-mixer-[0-9]*" | head -1)
-    echo "Cross-building $(basename "$sdl"), $(basename "$image"), $(basename "$mixer")"
-    cmake_library sdl2 "$sdl" -DSDL_SHARED=ON -DSDL_STATIC=OFF -DSDL_TEST=OFF -DSDL_TESTS=OFF \
-        -DSDL_CCACHE=OFF -DSDL2_DISABLE_UNINSTALL=ON
-    # PNG through stb_image (loading) and miniz (saving), Ogg Vorbis through stb_vorbis:
-    # nothing else to cross-build, and only what the game plays or shows.
-    cmake_library sdl2-image "$image" -DSDL2IMAGE_BACKEND_STB=ON -DSDL2IMAGE_BACKEND_WIC=OFF \
-        -DSDL2IMAGE_VENDORED=OFF -DSDL2IMAGE_DEPS_SHARED=OFF -DSDL2IMAGE_SAMPLES=OFF -DSDL2IMAGE_TESTS=OFF \
-        -DSDL2IMAGE_PNG=ON -DSDL2IMAGE_PNG_SAVE=ON -DSDL2IMAGE_BMP=ON \
-        -DSDL2IMAGE_AVIF=OFF -DSDL2IMAGE_GIF=OFF -DSDL2IMAGE_JPG=OFF -DSDL2IMAGE_JXL=OFF -DSDL2IMAGE_LBM=OFF \
-        -DSDL2IMAGE_PCX=OFF -DSDL2IMAGE_PNM=OFF -DSDL2IMAGE_QOI=OFF -DSDL2IMAGE_SVG=OFF -DSDL2IMAGE_TGA=OFF \
-        -DSDL2IMAGE_TIF=OFF -DSDL2IMAGE_WEBP=OFF -DSDL2IMAGE_XCF=OFF -DSDL2IMAGE_XPM=OFF -DSDL2IMAGE_XV=OFF
-    cmake_library sdl2-mixer "$mixer" -DSDL2MIXER_VORBIS=STB -DSDL2MIXER_WAVE=ON \
-        -DSDL2MIXER_VENDORED=OFF -DSDL2MIXER_DEPS_SHARED=OFF -DSDL2MIXER_SAMPLES=OFF -DSDL2MIXER_CMD=OFF \
-        -DSDL2MIXER_FLAC=OFF -DSDL2MIXER_MOD=OFF -DSDL2MIXER_MP3=OFF -DSDL2MIXER_MIDI=OFF -DSDL2MIXER_OPUS=OFF
-    echo "$deps_recipe $(basename "$sdl") $(basename "$image") $(basename "$mixer")" >"$deps/stamp"
-}
-
-if [ ! -f "$deps/stamp" ] || [ "$(cut -d' ' -f1 "$deps/stamp")" != "$deps_recipe" ] ||
-    [ ! -f "$prefix/bin/SDL2_mixer.dll" ]; then
-    started=$SECONDS
-    build_libraries
-    echo "SDL libraries built in $((SECONDS - started)) s"
-else
-    echo "Reusing SDL libraries: $(cut -d' ' -f2- "$deps/stamp")"
-fi
+# shellcheck source=tools/sdl-from-debian.sh
+source "$source_dir/tools/sdl-from-debian.sh"
+SDL_CONFIGURE=(cmake)
+SDL_CMAKE_ARGS=(-DCMAKE_TOOLCHAIN_FILE="$source_dir/cmake/mingw-w64-x86_64.cmake"
+    -DKESTRAVEL_WINDOWS_PREFIX="$prefix" -DBUILD_SHARED_LIBS=ON)
+SDL2_ARGS=(-DSDL_SHARED=ON -DSDL_STATIC=OFF)
+SDL_PRODUCT=bin/SDL2_mixer.dll
+JOBS=$jobs sdl_libraries "$deps"
 
 # ---------------------------------------------------------------- the game
 started=$SECONDS
