@@ -22,7 +22,7 @@ void applyVolume(int slot) {
 
 // A WAV of at most SOUND_MAX_EFFECT_SECONDS, judged before the mixer converts it.
 bool effectLengthAcceptable(const std::string& path) {
-    if (fileSize(path) > SOUND_MAX_EFFECT_FILE_BYTES) return false;
+    if (!isFileWithin(path, SOUND_MAX_EFFECT_FILE_BYTES)) return false;
     SDL_AudioSpec spec;
     Uint8* samples = nullptr;
     Uint32 length = 0;
@@ -81,7 +81,7 @@ bool loadSound(int slot, const std::string& path, bool streamed) {
     if (!isRegularFile(path)) return false;
     // Only the music track is streamed; the mixer has a single music voice.
     if (streamed && slot == SOUND_MUSIC) {
-        if (fileSize(path) <= SOUND_MAX_MUSIC_FILE_BYTES) audio.music = Mix_LoadMUS(path.c_str());
+        if (isFileWithin(path, SOUND_MAX_MUSIC_FILE_BYTES)) audio.music = Mix_LoadMUS(path.c_str());
     } else if (effectLengthAcceptable(path)) {
         audio.chunks[slot] = Mix_LoadWAV(path.c_str());
     }

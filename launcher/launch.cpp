@@ -54,25 +54,43 @@ LaunchResult launchProgram(const std::string& path, bool quiet, const std::vecto
     if (started.empty()) {
         if (!quiet) {
             const bool folder = !target.empty() && target.back() == pathSeparator();
-            showMessageBox("Error", std::string(folder ? "Folder" : "File") + " not found:\n" + target, MESSAGE_ERROR);
+            const std::string text = std::string(folder ? "Folder" : "File") + " not found:\n" + target;
+            showMessageBox("Error", text.c_str(), MESSAGE_ERROR);
         }
         return LAUNCH_NOT_FOUND;
     }
     if (!ok) {
-        if (!quiet) showMessageBox("Error", "Could not start:\n" + started, MESSAGE_ERROR);
+        if (!quiet) showMessageBox("Error", ("Could not start:\n" + started).c_str(), MESSAGE_ERROR);
         return LAUNCH_FAILED;
     }
     return LAUNCH_STARTED;
 }
 
+// Quoted so that Windows' own splitting (CommandLineToArgvW, the C runtime) gives every argument
+// back as it was: backslashes count only before a quote, so those are doubled, and a quote is
+// escaped.
 std::string forwardedArguments(const std::vector<std::string>& arguments) {
     std::string line;
     for (const std::string& argument : arguments) {
         line += ' ';
-        if (argument.empty() || argument.find(' ') != std::string::npos)
-            line += '"' + argument + '"';
-        else
+        if (!argument.empty() && argument.find_first_of(" \t\n\v\"") == std::string::npos) {
             line += argument;
+            continue;
+        }
+        line += '"';
+        size_t backslashes = 0;
+        for (char c : argument) {
+            if (c == '\\') {
+                ++backslashes;
+                continue;
+            }
+            line.append(c == '"' ? backslashes * 2 + 1 : backslashes, '\\');
+            backslashes = 0;
+            line += c;
+        }
+        // Before the closing quote they would escape it.
+        line.append(backslashes * 2, '\\');
+        line += '"';
     }
     if (!line.empty()) line.erase(0, 1);
     return line;

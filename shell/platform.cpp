@@ -17,7 +17,7 @@
 namespace fs = std::filesystem;
 
 #ifdef _WIN32
-void showMessageBox(const std::string& title, const std::string& text, MessageIcon icon) {
+void showMessageBox(const char* title, const char* text, MessageIcon icon) {
     UINT style = MB_OK | MB_ICONINFORMATION;
     if (icon == MESSAGE_ERROR) style = MB_OK | MB_ICONERROR;
     if (icon == MESSAGE_WARNING) style = MB_OK | MB_ICONWARNING;
@@ -27,19 +27,19 @@ void showMessageBox(const std::string& title, const std::string& text, MessageIc
     if (owner) GetWindowThreadProcessId(owner, &ownerProcess);
     if (ownerProcess != GetCurrentProcessId()) owner = nullptr;
     if (MessageBoxW(owner, wideText(text).c_str(), wideText(title).c_str(), style) != 0) return;
-    std::fprintf(stderr, "%s: %s\n", title.c_str(), text.c_str());
+    std::fprintf(stderr, "%s: %s\n", title, text);
     std::fflush(stderr);
 }
 #else
-void showMessageBox(const std::string& title, const std::string& text, MessageIcon icon) {
+void showMessageBox(const char* title, const char* text, MessageIcon icon) {
     Uint32 flags = SDL_MESSAGEBOX_INFORMATION;
     if (icon == MESSAGE_ERROR) flags = SDL_MESSAGEBOX_ERROR;
     if (icon == MESSAGE_WARNING) flags = SDL_MESSAGEBOX_WARNING;
     // Own the box by our window when it has the focus, so it stays on top of it.
     SDL_Window* owner = SDL_GetKeyboardFocus();
-    if (SDL_ShowSimpleMessageBox(flags, title.c_str(), text.c_str(), owner) == 0) return;
+    if (SDL_ShowSimpleMessageBox(flags, title, text, owner) == 0) return;
     // No display to show it on: the text must still reach someone.
-    std::fprintf(stderr, "%s: %s\n", title.c_str(), text.c_str());
+    std::fprintf(stderr, "%s: %s\n", title, text);
     std::fflush(stderr);
 }
 #endif
@@ -134,6 +134,16 @@ std::string pathText(const fs::path& path) {
 }
 }  // namespace
 
+std::FILE* openFile(const std::string& path, const char* mode) {
+    if (path.empty()) return nullptr;
+#ifdef _WIN32
+    const std::wstring wide = wideText(path);
+    return wide.empty() ? nullptr : _wfopen(wide.c_str(), wideText(mode).c_str());
+#else
+    return std::fopen(path.c_str(), mode);
+#endif
+}
+
 bool pathExists(const std::string& path) {
     if (path.empty()) return false;
     std::error_code error;
@@ -149,8 +159,14 @@ bool isRegularFile(const std::string& path) {
 int64_t fileSize(const std::string& path) {
     if (!isRegularFile(path)) return -1;
     std::error_code error;
-    const auto size = fs::file_size(fs::path(path), error);
+    const auto size = fs::file_size(nativePath(path), error);
     return error ? -1 : static_cast<int64_t>(size);
+}
+
+bool isFileWithin(const std::string& path, int64_t maxBytes) {
+    // An unknown size could be any size.
+    const int64_t size = fileSize(path);
+    return size >= 0 && size <= maxBytes;
 }
 
 bool isDirectory(const std::string& path) {

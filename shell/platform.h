@@ -2,12 +2,14 @@
 // Services the game needs from the operating system, kept small so a Windows
 // branch stays cheap: message boxes, the clock, folders and existence tests.
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 enum MessageIcon { MESSAGE_ERROR, MESSAGE_WARNING, MESSAGE_INFO };
 
 // Modal box with one OK button; falls back to standard error without a display.
-void showMessageBox(const std::string& title, const std::string& text, MessageIcon icon);
+// Takes plain strings so that the out-of-memory message costs no allocation of ours.
+void showMessageBox(const char* title, const char* text, MessageIcon icon);
 
 // Monotonic milliseconds counted from the first reading.
 int64_t clockMs();
@@ -20,8 +22,12 @@ void raiseTimerResolution();
 void restoreTimerResolution();
 
 bool pathExists(const std::string& path);      // file or folder
+// fopen for a UTF-8 path, also where the system's narrow calls read another code page.
+std::FILE* openFile(const std::string& path, const char* mode);
 bool isRegularFile(const std::string& path);
 int64_t fileSize(const std::string& path);  // bytes of a regular file, -1 for anything else
+// A regular file of known size, at most maxBytes: what a bounded reader may open.
+bool isFileWithin(const std::string& path, int64_t maxBytes);
 bool isDirectory(const std::string& path);
 std::string currentDirectory();                // without trailing separator
 bool changeDirectory(const std::string& path);

@@ -3,8 +3,10 @@
 #include <SDL.h>
 #include <SDL_image.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <new>
+#include <string>
 
 #include "gameplay/flow.h"
 #include "gameplay/hazards.h"
@@ -62,11 +64,14 @@ void handleZoomKeys() {
     }
 }
 
-// Loading a hostile data folder can exhaust memory; say so instead of aborting.
-void outOfMemoryAtStart() { fatalExit("Out of memory!"); }
+// Given back when memory runs out during start-up, so the message box has room to show.
+constexpr size_t OUT_OF_MEMORY_RESERVE_BYTES = 256 * 1024;
+char* outOfMemoryReserve = nullptr;
 
 void startUp() {
-    std::set_new_handler(outOfMemoryAtStart);
+    // Loading a hostile data folder can exhaust memory; say so instead of aborting.
+    outOfMemoryReserve = new (std::nothrow) char[OUT_OF_MEMORY_RESERVE_BYTES];
+    std::set_new_handler(outOfMemoryExit);
     resetSoundState();
     resetWorldState();
     resetInputState();
@@ -80,10 +85,9 @@ void startUp() {
     if (!findDataFolder(WORLD_FILE)) fatalExit("Game data not found!");
 
     if (sdlVersionNumber() < parseVersion(REQUIRED_SDL_VERSION)) {
-        showMessageBox("Kestravel",
-                       "Warning: You are using SDL version " + sdlVersionString() +
-                           "\n\nThis game is built for SDL 2.0.14 or newer!",
-                       MESSAGE_WARNING);
+        const std::string warning = "Warning: You are using SDL version " + sdlVersionString() +
+                                    "\n\nThis game is built for SDL 2.0.14 or newer!";
+        showMessageBox("Kestravel", warning.c_str(), MESSAGE_WARNING);
     }
     if (!initSdl(SDL_INIT_VIDEO | SDL_INIT_JOYSTICK | SDL_INIT_GAMECONTROLLER, IMG_INIT_PNG))
         fatalExit("SDL could not be initialized!");
@@ -93,13 +97,15 @@ void startUp() {
     // The music decoder and the PNG reader and writer are linked in: nothing to start.
     initWorld();
     std::set_new_handler(nullptr);
+    delete[] outOfMemoryReserve;
+    outOfMemoryReserve = nullptr;
 }
 }  // namespace
 
 void resetShellState() {
     shell = ShellState{};
     shell.zoomLevel = ZOOM_DEFAULT;
-    shell.fpsWindowStart = static_cast<int32_t>(clockMs());
+    shell.fpsWindowStart = clockMs();
 }
 
 void handleGlobalKeys() {
@@ -119,18 +125,17 @@ void handleGlobalKeys() {
 }
 
 void waitForFrameCap() {
-    while (clockMs() < static_cast<int64_t>(shell.lastFrameTime) + FRAME_CAP_MS) sleepMs(1);
-    shell.lastFrameTime = static_cast<int32_t>(clockMs());
+    while (clockMs() < shell.lastFrameTime + FRAME_CAP_MS) sleepMs(1);
+    shell.lastFrameTime = clockMs();
 }
 
 void updateFpsEstimate() {
     shell.fpsFrameCount += 1;
     if (shell.fpsFrameCount < FPS_WINDOW_FRAMES) return;
-    int32_t now = static_cast<int32_t>(clockMs());
-    // Unsigned: the millisecond clock wraps a 32-bit value after 24.8 days.
-    int32_t elapsed = static_cast<int32_t>(static_cast<uint32_t>(now) - static_cast<uint32_t>(shell.fpsWindowStart));
+    const int64_t now = clockMs();
+    const int64_t elapsed = now - shell.fpsWindowStart;
     // A clock that did not move gives no rate; keep the last one rather than infinity.
-    if (elapsed > 0) shell.fpsEstimate = static_cast<float>(60000.0 / elapsed);
+    if (elapsed > 0) shell.fpsEstimate = static_cast<float>(60000.0 / static_cast<double>(elapsed));
     shell.fpsFrameCount = 0;
     shell.fpsWindowStart = now;
 }
@@ -163,11 +168,24 @@ int runGame() {
     fatalExit("");
 }
 
-void fatalExit(const std::string& message) {
-    if (!message.empty()) showMessageBox("Kestravel - Error", message, MESSAGE_ERROR);
+void outOfMemoryExit() {
+    static bool entered = false;
+    if (entered) {
+        // The box itself ran out of memory: standard error needs nothing more.
+        std::fputs("Kestravel - Error: Out of memory!\n", stderr);
+        std::_Exit(1);
+    }
+    entered = true;
+    delete[] outOfMemoryReserve;
+    outOfMemoryReserve = nullptr;
+    fatalExit("Out of memory!");
+}
+
+void fatalExit(const char* message) {
+    if (message && message[0] != '\0') showMessageBox("Kestravel - Error", message, MESSAGE_ERROR);
     stopAllSounds();
     closeAudio();
     shutdownVideo();
     // A failed start must not look like a clean quit to whoever started us.
-    std::exit(message.empty() ? 0 : 1);
+    std::exit(message && message[0] != '\0' ? 1 : 0);
 }

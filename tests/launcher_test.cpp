@@ -30,7 +30,49 @@ TEST(ForwardedArguments, QuotesOnlyWhatNeedsIt) {
     EXPECT_EQ(forwardedArguments({"a", "b c", ""}), "a \"b c\" \"\"");
     EXPECT_EQ(forwardedArguments({""}), "\"\"");
     EXPECT_EQ(forwardedArguments({"-x", "--level=3"}), "-x --level=3");
-    EXPECT_EQ(forwardedArguments({" lead", "tab\there"}), "\" lead\" tab\there") << "only spaces call for quotes";
+    EXPECT_EQ(forwardedArguments({" lead", "tab\there"}), "\" lead\" \"tab\there\"");
+    EXPECT_EQ(forwardedArguments({"C:\\plain\\path"}), "C:\\plain\\path") << "backslashes alone are literal";
+    EXPECT_EQ(forwardedArguments({"C:\\my dir\\"}), "\"C:\\my dir\\\\\"");
+    EXPECT_EQ(forwardedArguments({"say \"hi\""}), "\"say \\\"hi\\\"\"");
+}
+
+namespace {
+// How Windows' C runtime and CommandLineToArgvW split the parameters after the program name.
+std::vector<std::string> windowsSplit(const std::string& line) {
+    std::vector<std::string> arguments;
+    size_t i = 0;
+    while (i < line.size()) {
+        while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
+        if (i == line.size()) break;
+        std::string argument;
+        bool quoted = false;
+        for (; i < line.size() && (quoted || (line[i] != ' ' && line[i] != '\t')); ++i) {
+            size_t backslashes = 0;
+            while (i < line.size() && line[i] == '\\') ++backslashes, ++i;
+            if (i < line.size() && line[i] == '"') {
+                argument.append(backslashes / 2, '\\');
+                if (backslashes % 2) argument += '"';
+                else quoted = !quoted;
+            } else {
+                argument.append(backslashes, '\\');
+                if (i == line.size()) break;
+                if (!quoted && (line[i] == ' ' || line[i] == '\t')) break;
+                argument += line[i];
+            }
+        }
+        arguments.push_back(argument);
+    }
+    return arguments;
+}
+}  // namespace
+
+TEST(ForwardedArguments, EveryArgumentSplitsBackAsItWasGiven) {
+    const std::vector<std::string> arguments = {
+        "a", "b c", "", "say \"hi\"", "\"", "tab\there", "line\nbreak", "C:\\dir\\", "C:\\my dir\\",
+        "back\\\"quote", "\\\\server\\share", "two\\\\", "\\\"", "  ", "x\"y z\"", "ünï cödé"};
+    EXPECT_EQ(windowsSplit(forwardedArguments(arguments)), arguments) << forwardedArguments(arguments);
+    for (const std::string& argument : arguments)
+        EXPECT_EQ(windowsSplit(forwardedArguments({argument})), std::vector<std::string>{argument}) << argument;
 }
 
 TEST(ForwardedArguments, CommandLineQuotesTheProgramOnceAndAddsOnlyRealParameters) {

@@ -2,11 +2,13 @@
 
 #include <SDL.h>
 #include <SDL_image.h>
+#include <sys/stat.h>
 
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <new>
 #include <string>
 
 #include "gameplay/flow.h"
@@ -125,6 +127,17 @@ TEST_F(FakeClockTest, FrameCapComparesInSixtyFourBits) {
     EXPECT_EQ(fakeReadings, 2);
 }
 
+TEST_F(FakeClockTest, FrameCapKeepsPacingPastTheThirtyTwoBitClockWrap) {
+    resetShellState();
+    fakeNow = (int64_t{1} << 31) + 100;  // 24.8 days in
+    waitForFrameCap();
+    EXPECT_EQ(shell.lastFrameTime, fakeNow);
+    const int64_t previous = fakeNow;
+    fakeStep = 1;
+    waitForFrameCap();
+    EXPECT_GE(fakeNow, previous + 14) << "the next frame came without waiting";
+}
+
 TEST(ShellStart, ProgramStartValues) {
     shell.zoomLevel = 3;
     shell.quitGame = 1;
@@ -136,6 +149,35 @@ TEST(ShellStart, ProgramStartValues) {
     EXPECT_EQ(shell.showFps, 0);
     EXPECT_EQ(shell.lastFrameTime, 0);
 }
+
+#ifndef __SANITIZE_ADDRESS__
+// Allocations fail on request, as when memory runs out; the sanitizer owns new and delete there.
+bool failAllocations = false;
+}  // namespace
+
+void* operator new(std::size_t size) {
+    for (;;) {
+        if (!failAllocations)
+            if (void* memory = std::malloc(size ? size : 1)) return memory;
+        std::new_handler handler = std::get_new_handler();
+        if (!handler) throw std::bad_alloc();
+        handler();
+    }
+}
+
+namespace {
+TEST(ShellStart, RunningOutOfMemoryEndsWithItsMessageEvenWhenTheMessageCannotAllocate) {
+    EXPECT_EXIT(
+        {
+            unsetenv("DISPLAY");
+            unsetenv("WAYLAND_DISPLAY");
+            std::set_new_handler(outOfMemoryExit);
+            failAllocations = true;
+            std::string text(100, 'x');
+        },
+        ::testing::ExitedWithCode(1), "Out of memory!");
+}
+#endif
 
 // The loop itself, with whatever the other subsystems provide.
 
@@ -245,6 +287,13 @@ TEST(Platform, FileTestsAnswerWithoutThrowing) {
     // A file used as a folder and an absurdly long name are errors, not exceptions.
     EXPECT_FALSE(pathExists((folder / "file.txt" / "inside").string()));
     EXPECT_FALSE(isRegularFile(std::string(10000, 'a')));
+    // Readers with a size bound take only a plain file whose size is known and within it.
+    EXPECT_TRUE(isFileWithin((folder / "file.txt").string(), 1));
+    EXPECT_FALSE(isFileWithin((folder / "file.txt").string(), 0));
+    EXPECT_FALSE(isFileWithin(folder.string(), INT64_MAX));
+    EXPECT_FALSE(isFileWithin((folder / "missing").string(), INT64_MAX));
+    ASSERT_EQ(mkfifo((folder / "fifo").c_str(), 0600), 0);
+    EXPECT_FALSE(isFileWithin((folder / "fifo").string(), INT64_MAX));
 
     std::string start = currentDirectory();
     ASSERT_FALSE(start.empty());

@@ -4,7 +4,9 @@
 #include <SDL.h>
 #include <SDL_image.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 
 #include "gameplay/state.h"
 #include "render/font.h"
@@ -90,6 +92,20 @@ TEST_F(AssetFolder, FolderNamedLikeTheWorldFileDoesNotCount) {
             loadAssets();
         },
         exitedAtAll, "Game data not found!");
+}
+
+TEST_F(AssetRenderer, WorldOverTheSizeBoundEndsTheProgramBeforeAnyPicture) {
+    writeImage("sheet0.png", 480, 40);
+    writeWorld();
+    std::filesystem::resize_file(folder + "/data/game/world1.txt", WORLD_MAX_BYTES + 1);
+    EXPECT_EXIT(
+        {
+            unsetenv("DISPLAY");
+            unsetenv("WAYLAND_DISPLAY");
+            std::atexit([] { std::fprintf(stderr, "sheets loaded: %d\n", assets.sheets[0] ? 1 : 0); });
+            loadAssets();
+        },
+        exitedAtAll, "Game data not found!(.|\n)*sheets loaded: 0");
 }
 
 TEST_F(AssetFolder, WithoutPicturesTheGameRunsOn) {

@@ -38,7 +38,9 @@ constexpr SoundFile SOUND_FILES[] = {
 }  // namespace
 
 void loadAssets() {
-    if (!isRegularFile(WORLD_FILE)) fatalExit("Game data not found!");
+    // The world's size bound too, before any picture is opened for nothing.
+    std::string problem;
+    if (!isWorldFileSound(WORLD_FILE, problem)) fatalExit("Game data not found!");
 
     for (int i = 0; i < 10; ++i)
         assets.sheets[i] = loadFramed("data/graphics/sheet" + std::to_string(i) + ".png", 12, 1);

@@ -1,7 +1,8 @@
 #include "world/textfile.h"
 
 #include <cstdio>
-#include <filesystem>
+
+#include "shell/platform.h"
 
 namespace {
 
@@ -73,13 +74,12 @@ std::string decodeText(std::string bytes) {
 
 bool readTextFile(const std::string& path, uint64_t maxBytes, std::string& text) {
     text.clear();
-    FILE* file = std::fopen(path.c_str(), "rb");
+    FILE* file = openFile(path, "rb");
     if (!file) return false;
     std::string bytes;
     // Room for the whole file up front: a world lives as long as the game, its slack too.
-    std::error_code error;
-    uintmax_t expected = std::filesystem::file_size(path, error);
-    if (!error && expected <= maxBytes) bytes.reserve(static_cast<size_t>(expected) + 1);
+    const int64_t expected = fileSize(path);
+    if (expected >= 0 && static_cast<uint64_t>(expected) <= maxBytes) bytes.reserve(static_cast<size_t>(expected) + 1);
     char buffer[65536];
     size_t got;
     bool tooLarge = false;

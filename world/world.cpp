@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <filesystem>
 
 #include "gameplay/state.h"
 #include "shell/platform.h"
@@ -141,20 +140,18 @@ bool findDataFolder(const std::string& relativePath) {
 }
 
 bool isWorldFileSound(const std::string& path, std::string& problem) {
-    namespace fs = std::filesystem;
-    std::error_code error;
-    fs::file_status status = path.empty() ? fs::file_status() : fs::status(path, error);
-    if (!fs::exists(status)) {
+    if (!pathExists(path)) {
         problem = "no such file";
         return false;
     }
-    if (!fs::is_regular_file(status)) {
+    if (!isRegularFile(path)) {
         problem = "not a regular file";
         return false;
     }
-    uintmax_t size = fs::file_size(path, error);
-    if (!error && size > WORLD_MAX_BYTES) {
-        problem = "larger than " + std::to_string(WORLD_MAX_BYTES >> 20) + " MiB, the most a world file may hold";
+    if (!isFileWithin(path, WORLD_MAX_BYTES)) {
+        problem = fileSize(path) < 0 ? "its size cannot be read"
+                                     : "larger than " + std::to_string(WORLD_MAX_BYTES >> 20) +
+                                           " MiB, the most a world file may hold";
         return false;
     }
     return true;

@@ -197,6 +197,23 @@ wait_for_exit "$wine_run" 60 || fail "the launcher did not end after its box"
 mv Kestravel_Data.away Kestravel_Data
 pass "without Kestravel_Data the launcher shows \"File not found:\" and ends with 1"
 
+# ---------------------------------------------------------------- arguments arrive as given
+# A stand-in in the game's place writes what it received; Wine hands the launcher its arguments
+# through a Windows command line too, so they cross two of them on the way.
+mv Kestravel_Data/Kestravel_Main.exe Kestravel_Data/Kestravel_Main.exe.away
+cp "$windows_bin/kestravel-print-arguments.exe" Kestravel_Data/Kestravel_Main.exe
+given=("two words" "" 'say "hi"' "$(printf 'tab\there')" 'C:\my dir\' 'back\\"quote' 'trail\\' 'ünï cödé')
+rm -f Kestravel_Data/arguments.txt
+LC_ALL=C.UTF-8 wine Kestravel.exe "${given[@]}" >"$tmp/print.out" 2>&1 || fail "the launcher failed: $(cat "$tmp/print.out")"
+for _ in $(seq 300); do [ -f Kestravel_Data/arguments.txt ] && break; sleep 0.1; done
+wineserver -w
+mapfile -d '' -t received <Kestravel_Data/arguments.txt 2>/dev/null
+[ "$(printf '%s|' "${received[@]}")" = "$(printf '%s|' "${given[@]}")" ] ||
+    fail "the game received $(printf '[%s] ' "${received[@]}") for $(printf '[%s] ' "${given[@]}")"
+rm -f Kestravel_Data/Kestravel_Main.exe Kestravel_Data/arguments.txt
+mv Kestravel_Data/Kestravel_Main.exe.away Kestravel_Data/Kestravel_Main.exe
+pass "arguments with quotes, tabs, trailing backslashes and non-ASCII letters reach the game as given"
+
 # ---------------------------------------------------------------- kestravel-world.exe
 world=Kestravel_Data/data/game/world1.txt
 world_tool() { if [ "$system" = windows ]; then wine "$windows_bin/kestravel-world.exe" "$@"; else "$linux_bin/kestravel-world" "$@"; fi; }
@@ -215,4 +232,15 @@ grep -q "^$world: 0 errors" "$tmp/world.txt" && grep -q '"found": true' "$tmp/wo
 [ "$half" -gt 0 ] && cmp -s <(head -n "$half" "$tmp/world.txt") <(tail -n +$((half + 1)) "$tmp/world.txt") ||
     fail "kestravel-world.exe and the Linux build differ: $(head -c 300 "$tmp/world.txt")"
 pass "kestravel-world.exe check and zone print what the Linux build prints"
+
+# A folder name outside Windows' code page: every file call must take the path in UTF-16.
+far="wörld 日本"
+mkdir -p "$far"
+cp "$world" "$far/world1.txt"
+LC_ALL=C.UTF-8 wine "$windows_bin/kestravel-world.exe" check "$far/world1.txt" 2>&1 | tr -d '\r' >"$tmp/far.windows"
+"$linux_bin/kestravel-world" check "$far/world1.txt" >"$tmp/far.linux" 2>&1
+rm -rf "$far"
+cmp -s "$tmp/far.windows" "$tmp/far.linux" ||
+    fail "kestravel-world.exe in a folder outside the code page: $(head -c 300 "$tmp/far.windows")"
+pass "kestravel-world.exe reads a world in a folder named outside the code page"
 echo "PASS: the Windows zip under Wine"

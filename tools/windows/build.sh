@@ -42,7 +42,7 @@ export PKG_CONFIG_PATH=""
 cmake -S "$source_dir" -B "$build/game" -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE="$source_dir/cmake/mingw-w64-x86_64.cmake" -DKESTRAVEL_WINDOWS_PREFIX="$prefix" \
     -DKESTRAVEL_TESTS=OFF >/dev/null
-cmake --build "$build/game" -j "$jobs" --target Kestravel_Main kestravel kestravel-world
+cmake --build "$build/game" -j "$jobs" --target Kestravel_Main kestravel kestravel-world kestravel-print-arguments
 echo "Game built in $((SECONDS - started)) s"
 
 # ---------------------------------------------------------------- the zip
@@ -75,9 +75,11 @@ install -m 755 "$bin/Kestravel_Main.exe" "$stage/Kestravel_Data/Kestravel_Main.e
 $host-strip --strip-unneeded "$stage/Kestravel.exe" "$stage/Kestravel_Data/Kestravel_Main.exe"
 copy_dlls "$stage/Kestravel.exe"
 copy_dlls "$stage/Kestravel_Data/Kestravel_Main.exe"
-# The level tool is not shipped; with its DLLs beside it, it runs where it was built.
+# The level tool and the Wine test's stand-in are not shipped; with their DLLs beside them, they
+# run where they were built.
 rm -f "$bin"/*.dll
 copy_dlls "$bin/kestravel-world.exe"
+copy_dlls "$bin/kestravel-print-arguments.exe"
 cp -RL "$source_dir/data" "$stage/Kestravel_Data/data"
 install -m 644 "$source_dir/LICENSE" "$source_dir/CREDITS" "$stage/"
 chmod -R u+rwX,go+rX,go-w "$stage"

@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "shell/platform.h"
 #include "tools/world/commands.h"
 #include "world/textfile.h"
 #include "world/world.h"
@@ -338,7 +339,7 @@ private:
 // The game reads a file with a byte-order mark it does not know as empty.
 bool hasUnknownMark(const std::string& path) {
     std::string head(4, '\0');
-    FILE* file = std::fopen(path.c_str(), "rb");
+    FILE* file = openFile(path, "rb");
     if (!file) return false;
     head.resize(std::fread(head.data(), 1, head.size(), file));
     std::fclose(file);

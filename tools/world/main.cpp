@@ -10,6 +10,7 @@
 #include "gameplay/replay.h"
 #include "gameplay/sound.h"
 #include "gameplay/state.h"
+#include "shell/platform.h"
 #include "tools/world/commands.h"
 #include "world/world.h"
 
@@ -19,7 +20,7 @@ bool isWorldReadable(const char* who, const char* path) {
         std::fprintf(stderr, "%s: cannot read %s: %s\n", who, path, problem.c_str());
         return false;
     }
-    FILE* file = std::fopen(path, "rb");
+    FILE* file = openFile(path, "rb");
     if (!file) {
         std::fprintf(stderr, "%s: cannot open %s\n", who, path);
         return false;

@@ -17,6 +17,7 @@
 #include "gameplay/sound.h"
 #include "gameplay/state.h"
 #include "gameplay/movement.h"
+#include "shell/platform.h"
 #include "shell/shell.h"
 #include "tools/world/commands.h"
 #include "world/world.h"
@@ -192,7 +193,7 @@ bool fail(const char* message, const char* detail = "") {
 
 // The first stars the route takes, played from the start and then forgotten but for them.
 bool takeRouteStars(const RunStart& start, int32_t taken[WORLD_STAR_SLOTS]) {
-    std::FILE* file = std::fopen(start.route, "rb");
+    std::FILE* file = openFile(start.route, "rb");
     if (!file) return fail("cannot open ", start.route);
     std::vector<ScriptStep> steps;
     bool read = readScript(file, steps);
