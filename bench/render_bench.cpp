@@ -53,10 +53,10 @@ bool setUp() {
     assets.wideKeys = loadSprite(data + "graphics/wide.png");
     setSpriteFrames(assets.wideKeys, 6, 1);
     for (int i = 0; i < ZONE_TILES; i++) {
-        world.tileFlags[i] = (i % 2 ? TILE_WALL : TILE_SPIKE) | TILE_STAR;
-        world.tileDirection[i] = i % 4 - 1;
+        room.tileFlags[i] = (i % 2 ? TILE_WALL : TILE_SPIKE) | TILE_STAR;
+        room.tileDirection[i] = i % 4 - 1;
     }
-    world.zoneDistance = 3;
+    progress.zoneDistance = 3;
     flow.introFrames = INTRO_FRAMES;
     ready = true;
     return true;

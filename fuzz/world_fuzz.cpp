@@ -16,11 +16,11 @@ constexpr size_t MAX_HEADERS = 256;
 
 void collectStars() {
     for (int index = 0; index < ZONE_TILES; ++index) {
-        if (world.tileFlags[index] != TILE_STAR) continue;
-        world.tileFlags[index] = TILE_EMPTY;
-        if (world.collectedStarCount >= WORLD_STAR_SLOTS) continue;
-        world.collectedStars[world.collectedStarCount++] =
-            tileIdentity(world.currentZoneX, world.currentZoneY, index % ZONE_COLUMNS, index / ZONE_COLUMNS);
+        if (room.tileFlags[index] != TILE_STAR) continue;
+        room.tileFlags[index] = TILE_EMPTY;
+        if (progress.collectedStarCount >= WORLD_STAR_SLOTS) continue;
+        progress.collectedStars[progress.collectedStarCount++] =
+            tileIdentity(progress.currentZoneX, progress.currentZoneY, index % ZONE_COLUMNS, index / ZONE_COLUMNS);
     }
 }
 
@@ -43,8 +43,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         fields.resize(2);
         if (loadZone(readNumber(fields[0]), readNumber(fields[1]))) collectStars();
         for (int i = 0; i < ZONE_TILES; ++i) {
-            if (world.tileDirection[i] < DIR_NONE || world.tileDirection[i] > DIR_LEFT) __builtin_trap();
-            if (world.zoneDistance < 0 || world.zoneDistance > 9) __builtin_trap();
+            if (room.tileDirection[i] < DIR_NONE || room.tileDirection[i] > DIR_LEFT) __builtin_trap();
+            if (progress.zoneDistance < 0 || progress.zoneDistance > 9) __builtin_trap();
         }
     }
     const int steps[4][2] = {{1, 0}, {-1, 0}, {0, 1}, {0, -1}};

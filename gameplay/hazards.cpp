@@ -31,14 +31,14 @@ float centreY() { return player.y + player.height * 0.5f; }
 
 void collectStar(int column, int row) {
     // The list has one place per star of a world; a surplus star stays where it is.
-    if (world.collectedStarCount < 0 || world.collectedStarCount >= WORLD_STAR_SLOTS) return;
-    int32_t& tile = world.tileFlags[column + row * ZONE_COLUMNS];
+    if (progress.collectedStarCount < 0 || progress.collectedStarCount >= WORLD_STAR_SLOTS) return;
+    int32_t& tile = room.tileFlags[column + row * ZONE_COLUMNS];
     tile &= ~TILE_STAR;
     playSound(SOUND_STAR, false);
-    world.collectedStars[world.collectedStarCount] =
-        tileIdentity(world.currentZoneX, world.currentZoneY, column, row);
-    world.collectedStarCount += 1;
-    if (world.collectedStarCount == WORLD_STAR_SLOTS) {
+    progress.collectedStars[progress.collectedStarCount] =
+        tileIdentity(progress.currentZoneX, progress.currentZoneY, column, row);
+    progress.collectedStarCount += 1;
+    if (progress.collectedStarCount == WORLD_STAR_SLOTS) {
         playSound(SOUND_CHECK, false);
         game.gameComplete = 1;
     }
@@ -52,7 +52,7 @@ void checkFootColumn(float px, int row) {
     float c = std::floor(px / TILE);
     if (!(c >= 0.0f && c < static_cast<float>(ZONE_COLUMNS))) return;
     int index = static_cast<int>(c) + row * ZONE_COLUMNS;
-    if (world.tileFlags[index] == TILE_SPIKE && world.tileDirection[index] == DIR_UP) killPlayer();
+    if (room.tileFlags[index] == TILE_SPIKE && room.tileDirection[index] == DIR_UP) killPlayer();
 }
 
 }  // namespace
@@ -69,12 +69,12 @@ void killPlayer() {
 
 void activateCheckpoint(int column, int row) {
     if (column < 0 || column >= ZONE_COLUMNS || row < 0 || row >= ZONE_ROWS) return;
-    world.checkpointZoneX = world.currentZoneX;
-    world.checkpointZoneY = world.currentZoneY;
-    world.checkpointIdentity = tileIdentity(world.currentZoneX, world.currentZoneY, column, row);
-    world.zoneDistance = 0;
+    progress.checkpointZoneX = progress.currentZoneX;
+    progress.checkpointZoneY = progress.currentZoneY;
+    progress.checkpointIdentity = tileIdentity(progress.currentZoneX, progress.currentZoneY, column, row);
+    progress.zoneDistance = 0;
     if (!game.gameComplete) game.checkCount += 1;
-    world.tileFlags[column + row * ZONE_COLUMNS] = TILE_CHECKPOINT_ACTIVE;
+    room.tileFlags[column + row * ZONE_COLUMNS] = TILE_CHECKPOINT_ACTIVE;
     playSound(SOUND_CHECK, false);
 }
 
@@ -83,7 +83,7 @@ void checkCentreTile() {
     int column = 0;
     int row = 0;
     if (!tileAt(centreX(), centreY(), column, row)) return;
-    int32_t tile = world.tileFlags[column + row * ZONE_COLUMNS];
+    int32_t tile = room.tileFlags[column + row * ZONE_COLUMNS];
     if (tile == TILE_CHECKPOINT) {
         activateCheckpoint(column, row);
     } else if (tile == TILE_SPIKE) {

@@ -51,7 +51,7 @@ bool jumpInputHeld() {
 
 // The tables have ten entries; a distance outside them would read past the end.
 int32_t tableIndex() {
-    int32_t d = world.zoneDistance;
+    int32_t d = progress.zoneDistance;
     return d < 0 ? 0 : (d > 9 ? 9 : d);
 }
 
@@ -66,7 +66,7 @@ bool cornerHitsWall(float cornerX, float cornerY) {
     if (!(row > -1.0f && row < static_cast<float>(ZONE_ROWS))) return false;
     int c = static_cast<int>(column);
     int r = static_cast<int>(row);
-    return (world.tileFlags[c + r * ZONE_COLUMNS] & TILE_WALL) != 0;
+    return (room.tileFlags[c + r * ZONE_COLUMNS] & TILE_WALL) != 0;
 }
 
 void applyVerticalMotion() {
@@ -193,7 +193,7 @@ void updateJump() {
         return;
     }
     // airFrames only resets on ground, so the grace also allows a quick second press after a jump.
-    if (movement.jumpHeld == 0 && world.zoneDistance >= 1 &&
+    if (movement.jumpHeld == 0 && progress.zoneDistance >= 1 &&
         (onGround() || movement.airFrames < JUMP_GRACE_FRAMES)) {
         player.vy = world.jumpSpeedTable[tableIndex()];
         player.flags |= PLAYER_AIRBORNE;
@@ -234,8 +234,8 @@ void updateJumpPreview() {
         return;
     }
     movement.jumpPreviewRow =
-        static_cast<int32_t>(std::floor(player.y / TILE)) + world.zoneDistance;
-    if (world.zoneDistance >= 1 && movement.moveDirection == 0) {
+        static_cast<int32_t>(std::floor(player.y / TILE)) + progress.zoneDistance;
+    if (progress.zoneDistance >= 1 && movement.moveDirection == 0) {
         if (movement.idleFrames >= PREVIEW_DELAY) {
             movement.previewX = static_cast<int32_t>(std::lround(player.x));
             movement.previewFrame = player.animFrame;

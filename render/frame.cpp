@@ -32,7 +32,7 @@ int tileFrame(int32_t flags, int32_t direction, int column, int row) {
 }
 
 static Sprite* currentSheet() {
-    int distance = world.zoneDistance;
+    int distance = progress.zoneDistance;
     if (distance < 0) distance = 0;
     if (distance > 9) distance = 9;
     return assets.sheets[distance];
@@ -50,8 +50,8 @@ static void drawRoomStraight(Sprite* sheet) {
     int index = 0;
     for (int row = 0; row < ZONE_ROWS; row++) {
         for (int column = 0; column < ZONE_COLUMNS; column++, index++) {
-            int32_t flags = world.tileFlags[index];
-            int chosen = tileFrame(flags, world.tileDirection[index], column, row);
+            int32_t flags = room.tileFlags[index];
+            int chosen = tileFrame(flags, room.tileDirection[index], column, row);
             if (chosen >= 0 && sheet) {
                 selectFrame(sheet, chosen);
                 drawSprite(sheet, column * TILE_SIZE, 480 - (row + 1) * TILE_SIZE);
@@ -82,8 +82,8 @@ static bool roomCacheMatches(const Sprite* sheet, float scaleX, float scaleY) {
            frame.cachedScaleX == scaleX && frame.cachedScaleY == scaleY &&
            frame.cachedTargetResets == screen.targetResets &&
            frame.cachedStarWidth == spriteDrawWidth(star) && frame.cachedStarHeight == spriteDrawHeight(star) &&
-           std::memcmp(frame.cachedFlags, world.tileFlags, sizeof frame.cachedFlags) == 0 &&
-           std::memcmp(frame.cachedDirections, world.tileDirection, sizeof frame.cachedDirections) == 0;
+           std::memcmp(frame.cachedFlags, room.tileFlags, sizeof frame.cachedFlags) == 0 &&
+           std::memcmp(frame.cachedDirections, room.tileDirection, sizeof frame.cachedDirections) == 0;
 }
 
 static bool resizeRoomCache(int width, int height) {
@@ -118,8 +118,8 @@ static bool redrawRoomCache(Sprite* sheet, float scaleX, float scaleY) {
     frame.cachedScaleX = scaleX;
     frame.cachedScaleY = scaleY;
     frame.cachedTargetResets = screen.targetResets;
-    std::memcpy(frame.cachedFlags, world.tileFlags, sizeof frame.cachedFlags);
-    std::memcpy(frame.cachedDirections, world.tileDirection, sizeof frame.cachedDirections);
+    std::memcpy(frame.cachedFlags, room.tileFlags, sizeof frame.cachedFlags);
+    std::memcpy(frame.cachedDirections, room.tileDirection, sizeof frame.cachedDirections);
     frame.roomCacheValid = 1;
     return true;
 }
@@ -182,7 +182,7 @@ static void drawPlayer() {
 }
 
 static void drawJumpPreview() {
-    if (world.zoneDistance < 1) {
+    if (progress.zoneDistance < 1) {
         game.previewAlpha = 0;
         return;
     }

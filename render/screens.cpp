@@ -27,7 +27,7 @@ void drawSplash() {
 void drawStarRow() {
     if (game.gameComplete && game.starPopupTimer < 120) game.starPopupTimer = 120;
     bool mainPage = flow.paused && flow.menuPage == MENU_MAIN;
-    int collected = world.collectedStarCount;
+    int collected = progress.collectedStarCount;
     if (collected < 0) collected = 0;
     if (collected > WORLD_STAR_SLOTS) collected = WORLD_STAR_SLOTS;
 

@@ -61,8 +61,8 @@ protected:
             else session.quickFrame({i < 120 ? SDL_SCANCODE_RIGHT : SDL_SCANCODE_LEFT});
             ASSERT_TRUE(std::isfinite(player.x) && std::isfinite(player.y));
             ASSERT_TRUE(tilesAreSound());
-            ASSERT_GE(world.zoneDistance, 0);
-            ASSERT_LE(world.zoneDistance, 9);
+            ASSERT_GE(progress.zoneDistance, 0);
+            ASSERT_LE(progress.zoneDistance, 9);
         }
         const std::vector<int> menuTour = {SDL_SCANCODE_ESCAPE, SDL_SCANCODE_DOWN, SDL_SCANCODE_DOWN,
                                            SDL_SCANCODE_RETURN, SDL_SCANCODE_BACKSPACE, SDL_SCANCODE_DOWN,
@@ -153,7 +153,7 @@ TEST_F(BrokenData, WorldFilesThatHoldNoWorldGiveAnEmptyRoomToRunIn) {
             EXPECT_TRUE(world.lines.empty()) << "an unknown byte-order mark reads as no text";
         }
         int walls = 0;
-        for (int32_t f : world.tileFlags) walls += f == TILE_WALL;
+        for (int32_t f : room.tileFlags) walls += f == TILE_WALL;
         if (what != "binary") {
             EXPECT_EQ(walls, 0);
         }
@@ -179,10 +179,10 @@ TEST_F(BrokenData, HugeWorldFileStillFindsItsZones) {
     START_GAME(session);
     EXPECT_GT(world.lines.size(), 100000u);
     // The same room as with the shipped file alone.
-    std::vector<int32_t> bigRoom(world.tileFlags, world.tileFlags + ZONE_TILES);
+    std::vector<int32_t> bigRoom(room.tileFlags, room.tileFlags + ZONE_TILES);
     ASSERT_GT(loadWorldLinesFrom(SHIPPED_WORLD), 0);
     resetToStart();
-    EXPECT_EQ(bigRoom, std::vector<int32_t>(world.tileFlags, world.tileFlags + ZONE_TILES));
+    EXPECT_EQ(bigRoom, std::vector<int32_t>(room.tileFlags, room.tileFlags + ZONE_TILES));
     ASSERT_GT(loadWorldLinesFrom(data("game/world1.txt")), 0);
     resetToStart();
     playAWhile(session);
@@ -204,9 +204,9 @@ TEST_F(BrokenData, ZonesOutsideTheByteRangeAndSurplusStarsPlay) {
     ASSERT_TRUE(writeFile(data("game/world1.txt"), text));
     START_GAME(session);
     for (int i = 0; i < 110; ++i) session.quickFrame();
-    for (int i = 0; i < 400 && world.currentZoneX == 255; ++i) session.quickFrame({SDL_SCANCODE_RIGHT});
-    EXPECT_EQ(world.currentZoneX, 256);
-    EXPECT_EQ(world.collectedStarCount, 10);
+    for (int i = 0; i < 400 && progress.currentZoneX == 255; ++i) session.quickFrame({SDL_SCANCODE_RIGHT});
+    EXPECT_EQ(progress.currentZoneX, 256);
+    EXPECT_EQ(progress.collectedStarCount, 10);
     EXPECT_EQ(game.gameComplete, 1);
     for (int i = 0; i < 300; ++i) session.quickFrame();  // the star row and the statistics stay up
     EXPECT_TRUE(loadZone(-1, 0));
@@ -304,7 +304,7 @@ TEST_F(BrokenData, FontsWithNonsenseMetadataDrawWhatTheyDescribeOrNothing) {
         playAWhile(probe);
         // The completion screen is the text-heaviest: force it.
         game.gameComplete = 1;
-        world.collectedStarCount = 10;
+        progress.collectedStarCount = 10;
         for (int i = 0; i < 20; ++i) probe.quickFrame();
     }
 }

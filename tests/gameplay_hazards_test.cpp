@@ -32,7 +32,7 @@ bool walkUntilDead(int key, float& before, int limit = 300) {
 
 TEST(Spikes, FallingOntoAnUpwardSpikeKillsInTheAir) {
     ASSERT_TRUE(rowWorld("   ^", 3, 6));
-    EXPECT_EQ(world.tileDirection[3 + 16], DIR_UP);
+    EXPECT_EQ(room.tileDirection[3 + 16], DIR_UP);
     for (int i = 0; i < 100 && !game.playerDead; ++i) frame();
     ASSERT_EQ(game.playerDead, 1);
     EXPECT_FALSE(onGround());
@@ -108,7 +108,7 @@ TEST(Spikes, TilesOutsideTheGridAreNeverRead) {
     ASSERT_TRUE(settle());
     // A naive index of column 16 or row 12 would land on these.
     tileAt(0, 2) = TILE_SPIKE;
-    world.tileDirection[0 + 2 * 16] = DIR_UP;
+    room.tileDirection[0 + 2 * 16] = DIR_UP;
     player.x = 624.0f;  // centre exactly on 640
     player.y = 44.0f;
     checkCentreTile();
@@ -120,24 +120,24 @@ TEST(Spikes, TilesOutsideTheGridAreNeverRead) {
     EXPECT_EQ(game.playerDead, 0);
     player.x = 100.0f;
     player.y = 464.0f;  // centre exactly on 480: row 12
-    world.tileFlags[2] = TILE_SPIKE;
+    room.tileFlags[2] = TILE_SPIKE;
     checkCentreTile();
     EXPECT_EQ(game.playerDead, 0);
 }
 
 TEST(Checkpoints, TouchingOneCountsOnceAndTakesTheJumpAway) {
     ASSERT_TRUE(rowWorld("      @", 3));
-    EXPECT_EQ(world.zoneDistance, 2);
+    EXPECT_EQ(progress.zoneDistance, 2);
     EXPECT_EQ(tileAt(6, 1), TILE_CHECKPOINT);
     ASSERT_TRUE(settle());
     for (int i = 0; i < 200 && game.checkCount == 0; ++i) frame({SDL_SCANCODE_RIGHT});
     ASSERT_EQ(game.checkCount, 1);
     EXPECT_GE(player.x + 16.0f, 240.0f);
     EXPECT_EQ(tileAt(6, 1), TILE_CHECKPOINT_ACTIVE);
-    EXPECT_EQ(world.zoneDistance, 0);
-    EXPECT_EQ(world.checkpointZoneX, 2);
-    EXPECT_EQ(world.checkpointZoneY, 0);
-    EXPECT_EQ(world.checkpointIdentity, tileIdentity(2, 0, 6, 1));
+    EXPECT_EQ(progress.zoneDistance, 0);
+    EXPECT_EQ(progress.checkpointZoneX, 2);
+    EXPECT_EQ(progress.checkpointZoneY, 0);
+    EXPECT_EQ(progress.checkpointIdentity, tileIdentity(2, 0, 6, 1));
     frames(60);
     frames(30, {SDL_SCANCODE_LEFT});
     frames(30, {SDL_SCANCODE_RIGHT});
@@ -151,22 +151,22 @@ TEST(Stars, TenthStarCompletesTheGameAndFreezesTheStatistics) {
     ASSERT_TRUE(rowWorld(" $$$$$$$$$$  @ ^", 0));
     ASSERT_TRUE(settle());
     int previousCount = 0;
-    for (int i = 0; i < 400 && world.collectedStarCount < 10; ++i) {
+    for (int i = 0; i < 400 && progress.collectedStarCount < 10; ++i) {
         frame({SDL_SCANCODE_RIGHT});
-        ASSERT_LE(world.collectedStarCount, previousCount + 1);
-        previousCount = world.collectedStarCount;
+        ASSERT_LE(progress.collectedStarCount, previousCount + 1);
+        previousCount = progress.collectedStarCount;
         if (previousCount == 9) {
             EXPECT_EQ(game.gameComplete, 0);
         }
     }
-    ASSERT_EQ(world.collectedStarCount, 10);
+    ASSERT_EQ(progress.collectedStarCount, 10);
     EXPECT_EQ(game.gameComplete, 1);
     EXPECT_EQ(game.starPopupTimer, 239);
     EXPECT_EQ(hazards.starPopupX, 10.5f * 40.0f - 32.0f);
     EXPECT_EQ(hazards.starPopupY, 448.0f - 1.5f * 40.0f);
     for (int column = 1; column <= 10; ++column) {
         EXPECT_EQ(tileAt(column, 1), TILE_EMPTY);
-        EXPECT_EQ(world.collectedStars[column - 1], tileIdentity(2, 0, column, 1));
+        EXPECT_EQ(progress.collectedStars[column - 1], tileIdentity(2, 0, column, 1));
     }
     const int time = game.timeFrames, jumps = game.jumpCount;
     frame({SDL_SCANCODE_SPACE, SDL_SCANCODE_RIGHT});
@@ -174,7 +174,7 @@ TEST(Stars, TenthStarCompletesTheGameAndFreezesTheStatistics) {
     EXPECT_EQ(game.jumpCount, jumps);  // ...but is not counted
     for (int i = 0; i < 400 && !game.playerDead; ++i) frame({SDL_SCANCODE_RIGHT});
     EXPECT_EQ(game.playerDead, 1);
-    EXPECT_EQ(world.checkpointIdentity, tileIdentity(2, 0, 13, 1));
+    EXPECT_EQ(progress.checkpointIdentity, tileIdentity(2, 0, 13, 1));
     EXPECT_EQ(game.checkCount, 0);
     EXPECT_EQ(game.deathCount, 0);
     frames(40);
@@ -186,12 +186,12 @@ TEST(Stars, SurplusStarsNeverWritePastTheList) {
     ASSERT_TRUE(settle());
     for (int i = 0; i < 300 && player.x < 13.0f * 40.0f; ++i) frame({SDL_SCANCODE_RIGHT});
     ASSERT_GE(player.x, 13.0f * 40.0f);
-    EXPECT_EQ(world.collectedStarCount, 10);
+    EXPECT_EQ(progress.collectedStarCount, 10);
     EXPECT_EQ(game.gameComplete, 1);
     EXPECT_EQ(tileAt(10, 1), TILE_EMPTY);
     EXPECT_EQ(tileAt(11, 1), TILE_STAR);  // left in place
     EXPECT_EQ(tileAt(12, 1), TILE_STAR);
-    for (int i = 0; i < 10; ++i) EXPECT_EQ(world.collectedStars[i], tileIdentity(2, 0, i + 1, 1));
+    for (int i = 0; i < 10; ++i) EXPECT_EQ(progress.collectedStars[i], tileIdentity(2, 0, i + 1, 1));
 }
 
 TEST(Death, RespawnComesTwentyNineUpdatesAfterTheKill) {

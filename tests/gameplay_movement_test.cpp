@@ -47,7 +47,7 @@ TEST(Jump, RisesByTheTableAtEveryDistance) {
         ASSERT_TRUE(levelWorld(distance));
         ASSERT_TRUE(settle());
         EXPECT_EQ(player.y, 40.0f);
-        EXPECT_EQ(world.zoneDistance, distance);
+        EXPECT_EQ(progress.zoneDistance, distance);
         EXPECT_NEAR(jumpRise(), APEX_RISE[distance], 0.1f);
         EXPECT_EQ(game.jumpCount, 1);
         EXPECT_EQ(player.y, 40.0f);  // back on the same ground
@@ -381,40 +381,40 @@ TEST(ZoneEdges, EachEdgeShiftsOneScreenAndKeepsTheVelocity) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.zoneX * 10 + c.zoneY);
         ASSERT_TRUE(playWorld(text));
-        EXPECT_EQ(world.zoneDistance, 0);
+        EXPECT_EQ(progress.zoneDistance, 0);
         player.x = c.x;
         player.y = c.y;
         player.vx = 1.25f;
         player.vy = -2.5f;
         player.flags = PLAYER_AIRBORNE;
         EXPECT_TRUE(checkZoneEdges());
-        EXPECT_EQ(world.currentZoneX, c.zoneX);
-        EXPECT_EQ(world.currentZoneY, c.zoneY);
+        EXPECT_EQ(progress.currentZoneX, c.zoneX);
+        EXPECT_EQ(progress.currentZoneY, c.zoneY);
         EXPECT_EQ(player.x, c.newX);
         EXPECT_EQ(player.y, c.newY);
         EXPECT_EQ(player.vx, 1.25f);
         EXPECT_EQ(player.vy, -2.5f);
         EXPECT_EQ(player.flags, PLAYER_AIRBORNE);
-        EXPECT_EQ(world.zoneDistance, 1);
+        EXPECT_EQ(progress.zoneDistance, 1);
     }
     // A centre exactly on the edge stays.
     ASSERT_TRUE(playWorld(text));
     player.x = 624.0f;
     player.y = 464.0f;
     EXPECT_FALSE(checkZoneEdges());
-    EXPECT_EQ(world.currentZoneX, 1);
+    EXPECT_EQ(progress.currentZoneX, 1);
 }
 
 TEST(ZoneEdges, MissingNeighbourBringsThePlayerBackAcrossTheSameZone) {
     ASSERT_TRUE(playWorld(zoneText(1, 1, {}) + startText(1, 1, 0, 1, 5, 5)));
-    EXPECT_EQ(world.zoneDistance, 1);
+    EXPECT_EQ(progress.zoneDistance, 1);
     player.x = 625.0f;
     player.vx = 2.0f;
     EXPECT_TRUE(checkZoneEdges());
-    EXPECT_EQ(world.currentZoneX, 1);
+    EXPECT_EQ(progress.currentZoneX, 1);
     EXPECT_EQ(player.x, -15.0f);
     EXPECT_EQ(player.vx, 2.0f);
-    EXPECT_EQ(world.zoneDistance, 1);
+    EXPECT_EQ(progress.zoneDistance, 1);
 }
 
 TEST(ZoneEdges, WalkingAcrossCarriesTheMotionOn) {
@@ -424,13 +424,13 @@ TEST(ZoneEdges, WalkingAcrossCarriesTheMotionOn) {
     int changedAt = -1;
     for (int i = 0; i < 100 && changedAt < 0; ++i) {
         frame({SDL_SCANCODE_RIGHT});
-        if (world.currentZoneX == 2) changedAt = i;
+        if (progress.currentZoneX == 2) changedAt = i;
     }
     ASSERT_GE(changedAt, 0);
     EXPECT_LT(player.x + 16.0f, 3.0f);
     EXPECT_GE(player.x + 16.0f, 0.0f);
     EXPECT_NEAR(player.vx, 3.0f, 0.01f);
-    EXPECT_EQ(world.zoneDistance, 2);
+    EXPECT_EQ(progress.zoneDistance, 2);
     EXPECT_TRUE(onGround());
     // The wall at column 0, row 1 of the new zone is resolved in the next update.
     frame({SDL_SCANCODE_RIGHT});

@@ -108,13 +108,13 @@ TEST(TileFrame, FirstMatchingRuleWins) {
 }
 
 TEST_F(FrameTest, TilesAndRoomStars) {
-    world.tileFlags[tileIndex(5, 5)] = TILE_WALL | TILE_STAR;
-    world.tileFlags[tileIndex(7, 5)] = TILE_SPIKE;
-    world.tileDirection[tileIndex(7, 5)] = DIR_LEFT;
-    world.tileFlags[tileIndex(8, 5)] = TILE_SPIKE;  // kept DIR_NONE
-    world.tileFlags[tileIndex(9, 5)] = TILE_CHECKPOINT;
-    world.tileFlags[tileIndex(10, 5)] = TILE_CHECKPOINT_ACTIVE;
-    world.tileFlags[tileIndex(3, 3)] = TILE_STAR;
+    room.tileFlags[tileIndex(5, 5)] = TILE_WALL | TILE_STAR;
+    room.tileFlags[tileIndex(7, 5)] = TILE_SPIKE;
+    room.tileDirection[tileIndex(7, 5)] = DIR_LEFT;
+    room.tileFlags[tileIndex(8, 5)] = TILE_SPIKE;  // kept DIR_NONE
+    room.tileFlags[tileIndex(9, 5)] = TILE_CHECKPOINT;
+    room.tileFlags[tileIndex(10, 5)] = TILE_CHECKPOINT_ACTIVE;
+    room.tileFlags[tileIndex(3, 3)] = TILE_STAR;
     drawFrame();
 
     EXPECT_EQ(paletteAt(tileX(0) + 1, tileY(0) + 1), 10);
@@ -139,8 +139,8 @@ TEST_F(FrameTest, TilesAndRoomStars) {
 }
 
 TEST_F(FrameTest, SheetFollowsZoneDistance) {
-    world.zoneDistance = 4;
-    world.tileFlags[tileIndex(6, 6)] = TILE_WALL;
+    progress.zoneDistance = 4;
+    room.tileFlags[tileIndex(6, 6)] = TILE_WALL;
     drawFrame();
     EXPECT_EQ(paletteAt(300, 100), 25);               // background frame of the far sheet
     EXPECT_EQ(paletteAt(tileX(6) + 5, tileY(6) + 5), 24);
@@ -215,7 +215,7 @@ TEST_F(FrameTest, FadeOpacity) {
 }
 
 TEST_F(FrameTest, JumpPreviewFadesInAfterSixtyIdleUpdatesAndOutFiveTimesFaster) {
-    world.zoneDistance = 1;
+    progress.zoneDistance = 1;
     freeSprite(assets.sheets[1]);
     assets.sheets[1] = nullptr;  // black behind the preview
     movement.jumpPreviewRow = 6;
@@ -263,7 +263,7 @@ TEST_F(FrameTest, JumpPreviewFadesInAfterSixtyIdleUpdatesAndOutFiveTimesFaster) 
 }
 
 TEST_F(FrameTest, NoPreviewAtTheCheckpointZone) {
-    world.zoneDistance = 0;
+    progress.zoneDistance = 0;
     movement.idleFrames = 100;
     game.previewAlpha = 100;
     movement.previewX = 300;
@@ -272,13 +272,13 @@ TEST_F(FrameTest, NoPreviewAtTheCheckpointZone) {
     drawFrame();
     EXPECT_EQ(game.previewAlpha, 0);
     EXPECT_EQ(paletteAt(310, 220), 1);
-    world.zoneDistance = 1;
+    progress.zoneDistance = 1;
     drawFrame();
     EXPECT_EQ(game.previewAlpha, 1);  // starts again from nothing
 }
 
 TEST_F(FrameTest, SplashPhaseDrawsOnlyTheLogoThenBlack) {
-    world.tileFlags[tileIndex(0, 0)] = TILE_WALL;
+    room.tileFlags[tileIndex(0, 0)] = TILE_WALL;
     player.x = 100;
     game.fadeTimer = 0;
 
@@ -321,10 +321,10 @@ TEST_F(FrameTest, DrawingAllocatesNothing) {
     assets.font = loadFont(dir + "/font.png");
     ASSERT_NE(assets.font, nullptr);
     for (int i = 0; i < ZONE_TILES; i++) {
-        world.tileFlags[i] = (i % 3 == 0 ? TILE_WALL : i % 3 == 1 ? TILE_SPIKE : TILE_EMPTY) | TILE_STAR;
+        room.tileFlags[i] = (i % 3 == 0 ? TILE_WALL : i % 3 == 1 ? TILE_SPIKE : TILE_EMPTY) | TILE_STAR;
     }
-    world.zoneDistance = 2;
-    world.collectedStarCount = 10;
+    progress.zoneDistance = 2;
+    progress.collectedStarCount = 10;
     game.gameComplete = 1;
     game.timeFrames = 223380;
     game.fadeTimer = 40;
@@ -369,13 +369,13 @@ std::vector<Uint32> frameDrawnStraight() {
 }
 
 TEST_F(FrameTest, KeptRoomLooksLikeTheRoomDrawnStraightAndFollowsEveryChange) {
-    for (int column = 0; column < ZONE_COLUMNS; column++) world.tileFlags[tileIndex(column, 0)] = TILE_WALL;
-    world.tileFlags[tileIndex(3, 3)] = TILE_SPIKE;
-    world.tileDirection[tileIndex(3, 3)] = DIR_LEFT;
-    world.tileFlags[tileIndex(5, 1)] = TILE_CHECKPOINT;
-    world.tileFlags[tileIndex(8, 4)] = TILE_STAR;
-    world.tileFlags[tileIndex(9, 4)] = TILE_WALL | TILE_STAR;
-    world.zoneDistance = 1;
+    for (int column = 0; column < ZONE_COLUMNS; column++) room.tileFlags[tileIndex(column, 0)] = TILE_WALL;
+    room.tileFlags[tileIndex(3, 3)] = TILE_SPIKE;
+    room.tileDirection[tileIndex(3, 3)] = DIR_LEFT;
+    room.tileFlags[tileIndex(5, 1)] = TILE_CHECKPOINT;
+    room.tileFlags[tileIndex(8, 4)] = TILE_STAR;
+    room.tileFlags[tileIndex(9, 4)] = TILE_WALL | TILE_STAR;
+    progress.zoneDistance = 1;
     player.x = 300;
     player.y = 40;
     std::vector<Uint32> straight = frameDrawnStraight();
@@ -392,12 +392,12 @@ TEST_F(FrameTest, KeptRoomLooksLikeTheRoomDrawnStraightAndFollowsEveryChange) {
         void (*apply)();
     };
     const Change changes[] = {
-        {"a star taken", [] { world.tileFlags[tileIndex(8, 4)] &= ~TILE_STAR; }},
-        {"a checkpoint lit", [] { world.tileFlags[tileIndex(5, 1)] = TILE_CHECKPOINT | TILE_CHECKPOINT_ACTIVE; }},
-        {"a spike turned", [] { world.tileDirection[tileIndex(3, 3)] = DIR_UP; }},
-        {"another distance", [] { world.zoneDistance = 0; }},
+        {"a star taken", [] { room.tileFlags[tileIndex(8, 4)] &= ~TILE_STAR; }},
+        {"a checkpoint lit", [] { room.tileFlags[tileIndex(5, 1)] = TILE_CHECKPOINT | TILE_CHECKPOINT_ACTIVE; }},
+        {"a spike turned", [] { room.tileDirection[tileIndex(3, 3)] = DIR_UP; }},
+        {"another distance", [] { progress.zoneDistance = 0; }},
         {"another zone", [] {
-             for (int i = 0; i < ZONE_TILES; i++) world.tileFlags[i] = i % 5 == 0 ? TILE_WALL : TILE_EMPTY;
+             for (int i = 0; i < ZONE_TILES; i++) room.tileFlags[i] = i % 5 == 0 ? TILE_WALL : TILE_EMPTY;
          }},
     };
     for (const Change& change : changes) {
@@ -437,12 +437,12 @@ TEST_F(FrameTest, KeptRoomMatchesTheStraightRoomAtEveryScaleWithTheShippedPictur
     for (int i = 0; i < 3; i++) assets.stars[i] = loadSprite(graphics + "star2" + std::to_string(i) + ".png");
     assets.starScale = 32.0f / float(spriteDrawHeight(assets.stars[2]));
     for (Sprite* star : assets.stars) setSpriteScale(star, assets.starScale, assets.starScale);
-    for (int column = 0; column < ZONE_COLUMNS; column++) world.tileFlags[tileIndex(column, 0)] = TILE_WALL;
-    world.tileFlags[tileIndex(4, 1)] = TILE_SPIKE;
-    world.tileDirection[tileIndex(4, 1)] = DIR_UP;
-    world.tileFlags[tileIndex(7, 3)] = TILE_STAR;
-    world.tileFlags[tileIndex(2, 1)] = TILE_CHECKPOINT;
-    world.zoneDistance = 3;
+    for (int column = 0; column < ZONE_COLUMNS; column++) room.tileFlags[tileIndex(column, 0)] = TILE_WALL;
+    room.tileFlags[tileIndex(4, 1)] = TILE_SPIKE;
+    room.tileDirection[tileIndex(4, 1)] = DIR_UP;
+    room.tileFlags[tileIndex(7, 3)] = TILE_STAR;
+    room.tileFlags[tileIndex(2, 1)] = TILE_CHECKPOINT;
+    progress.zoneDistance = 3;
     ASSERT_TRUE(createRoomCache());
     const std::pair<int, int> outputs[] = {{640, 480}, {1280, 960}, {1920, 1080}};
     for (const auto& [w, h] : outputs) {
@@ -476,7 +476,7 @@ TEST_F(FrameTest, KeptRoomMatchesTheStraightRoomAtEveryScaleWithTheShippedPictur
 
 TEST_F(FrameTest, NothingMissingStopsTheFrame) {
     freeAssets();
-    world.tileFlags[tileIndex(5, 5)] = TILE_WALL | TILE_STAR;
+    room.tileFlags[tileIndex(5, 5)] = TILE_WALL | TILE_STAR;
     game.fadeTimer = 40;
     flow.paused = 1;
     drawFrame();

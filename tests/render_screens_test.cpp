@@ -115,7 +115,7 @@ TEST_F(ScreensTest, TitleFadesInHoldsAndFadesOut) {
 }
 
 TEST_F(ScreensTest, StarRowRightAfterAPickUp) {
-    world.collectedStarCount = 1;
+    progress.collectedStarCount = 1;
     game.starPopupTimer = 239;
     hazards.starPopupX = 300;
     hazards.starPopupY = 300;
@@ -138,7 +138,7 @@ TEST_F(ScreensTest, StarRowRightAfterAPickUp) {
 }
 
 TEST_F(ScreensTest, StarRowPhases) {
-    world.collectedStarCount = 1;
+    progress.collectedStarCount = 1;
     hazards.starPopupX = 300;
     hazards.starPopupY = 300;
 
@@ -169,7 +169,7 @@ TEST_F(ScreensTest, StarRowPhases) {
 TEST_F(ScreensTest, StarRowWhilePaused) {
     flow.paused = 1;
     flow.menuPage = MENU_MAIN;
-    world.collectedStarCount = 3;
+    progress.collectedStarCount = 3;
     game.starPopupTimer = 0;
     drawStarRow();
     for (int n = 0; n < 10; n++) EXPECT_TRUE(colourAt(slotX(n) + 5, 90, n < 3 ? 22 : 21, 255, 0)) << n;
@@ -184,13 +184,13 @@ TEST_F(ScreensTest, StarRowWhilePaused) {
 
     clearScreen(0);
     flow.menuPage = MENU_MAIN;
-    world.collectedStarCount = 0;
+    progress.collectedStarCount = 0;
     drawStarRow();
     for (int n = 0; n < 10; n++) EXPECT_TRUE(near(readPixel(slotX(n) + 5, 90), 0, 0, 0));
 }
 
 TEST_F(ScreensTest, CompletedRowHoldsAtFullStrength) {
-    world.collectedStarCount = 10;
+    progress.collectedStarCount = 10;
     game.gameComplete = 1;
     game.starPopupTimer = 0;
     hazards.starPopupX = float(slotX(9));

@@ -36,7 +36,7 @@ struct Statistics {
 };
 
 Statistics statistics() {
-    return {game.timeFrames, game.deathCount, game.jumpCount, game.checkCount, world.collectedStarCount};
+    return {game.timeFrames, game.deathCount, game.jumpCount, game.checkCount, progress.collectedStarCount};
 }
 
 bool knownFlag(int32_t flags) {
@@ -182,7 +182,7 @@ TEST_F(Soak, AnHourOfRandomPlayKeepsTheGameWhole) {
         if (wasPaused && flow.paused && flow.menuSelection != selection) ++menuMoves;
         if (!wasDead && game.playerDead) ++deaths;  // the forced ones happen between updates
         if (sound.soundMode != mode) ++toggles;
-        zones.insert({world.currentZoneX, world.currentZoneY});
+        zones.insert({progress.currentZoneX, progress.currentZoneY});
 
         SCOPED_TRACE("update " + std::to_string(update));
         ASSERT_TRUE(std::isfinite(player.x) && std::isfinite(player.y));
@@ -190,15 +190,15 @@ TEST_F(Soak, AnHourOfRandomPlayKeepsTheGameWhole) {
         ASSERT_LE(player.x + player.width, 1280.0f);
         ASSERT_GE(player.y, -480.0f);
         ASSERT_LE(player.y + player.height, 960.0f);
-        ASSERT_GE(world.zoneDistance, 0);
-        ASSERT_LE(world.zoneDistance, 9);
+        ASSERT_GE(progress.zoneDistance, 0);
+        ASSERT_LE(progress.zoneDistance, 9);
         for (int i = 0; i < ZONE_TILES; ++i) {
-            ASSERT_TRUE(knownFlag(world.tileFlags[i])) << "tile " << i << " holds " << world.tileFlags[i];
-            ASSERT_GE(world.tileDirection[i], DIR_NONE);
-            ASSERT_LE(world.tileDirection[i], DIR_LEFT);
+            ASSERT_TRUE(knownFlag(room.tileFlags[i])) << "tile " << i << " holds " << room.tileFlags[i];
+            ASSERT_GE(room.tileDirection[i], DIR_NONE);
+            ASSERT_LE(room.tileDirection[i], DIR_LEFT);
         }
-        ASSERT_GE(world.collectedStarCount, 0);
-        ASSERT_LE(world.collectedStarCount, WORLD_STAR_SLOTS);
+        ASSERT_GE(progress.collectedStarCount, 0);
+        ASSERT_LE(progress.collectedStarCount, WORLD_STAR_SLOTS);
         ASSERT_GE(game.fadeTimer, 0);
         ASSERT_LE(sound.soundMode, 2);
 

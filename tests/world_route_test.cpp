@@ -117,11 +117,11 @@ TEST(ShippedWorld, RouteScriptTakesAllTenStarsAndSeesEveryDistance) {
         for (long i = 0; i < step.frames; ++i) {
             heldFrame(step.keys);
             ++frame;
-            distances.insert(world.zoneDistance);
+            distances.insert(progress.zoneDistance);
             if (game.gameComplete && completedAt < 0) completedAt = frame;
         }
     }
-    EXPECT_EQ(world.collectedStarCount, 10);
+    EXPECT_EQ(progress.collectedStarCount, 10);
     EXPECT_EQ(game.gameComplete, 1);
     EXPECT_EQ(game.deathCount, 0) << "a route that dies is not one a player should copy";
     ASSERT_GT(completedAt, 0);
@@ -129,7 +129,7 @@ TEST(ShippedWorld, RouteScriptTakesAllTenStarsAndSeesEveryDistance) {
     // Every tile sheet shows up on the way.
     for (int32_t d = 0; d <= 9; ++d) EXPECT_TRUE(distances.count(d)) << "distance " << d << " never seen";
     // Ten different stars, each picked up once.
-    std::set<int32_t> stars(world.collectedStars, world.collectedStars + 10);
+    std::set<int32_t> stars(progress.collectedStars, progress.collectedStars + 10);
     EXPECT_EQ(stars.size(), 10u);
 }
 
@@ -160,9 +160,9 @@ TEST(ShippedWorld, RouteForgivesAHandsTiming) {
 TEST(ShippedWorld, StartsOnItsCheckpointWhereNoJumpWorks) {
     ASSERT_TRUE(playShippedWorld());
     ASSERT_TRUE(settle());
-    EXPECT_EQ(world.currentZoneX, world.checkpointZoneX);
-    EXPECT_EQ(world.currentZoneY, world.checkpointZoneY);
-    EXPECT_EQ(world.zoneDistance, 0);
+    EXPECT_EQ(progress.currentZoneX, progress.checkpointZoneX);
+    EXPECT_EQ(progress.currentZoneY, progress.checkpointZoneY);
+    EXPECT_EQ(progress.zoneDistance, 0);
     EXPECT_EQ(game.checkCount, 1);
     int column = static_cast<int>((player.x + 16) / 40), row = static_cast<int>((player.y + 16) / 40);
     EXPECT_EQ(tileAt(column, row), TILE_CHECKPOINT_ACTIVE);
@@ -174,10 +174,10 @@ TEST(ShippedWorld, StartsOnItsCheckpointWhereNoJumpWorks) {
     EXPECT_EQ(player.y, ground);
 
     // One zone away the jump comes back.
-    int32_t startX = world.currentZoneX;
-    for (int i = 0; i < 600 && world.currentZoneX == startX; ++i) frame({SDL_SCANCODE_RIGHT});
-    ASSERT_EQ(world.currentZoneX, startX + 1);
-    EXPECT_EQ(world.zoneDistance, 1);
+    int32_t startX = progress.currentZoneX;
+    for (int i = 0; i < 600 && progress.currentZoneX == startX; ++i) frame({SDL_SCANCODE_RIGHT});
+    ASSERT_EQ(progress.currentZoneX, startX + 1);
+    EXPECT_EQ(progress.zoneDistance, 1);
     ASSERT_TRUE(settle());
     frames(5);
     frame({SDL_SCANCODE_SPACE});
@@ -193,7 +193,7 @@ TEST(ShippedWorld, FortyConnectedZonesWithWalledOuterEdgesAndTenStars) {
     EXPECT_EQ(known.size(), zones.size()) << "a zone header repeats";
 
     // One piece on the zone grid.
-    std::set<std::pair<int, int>> reached = {{world.currentZoneX, world.currentZoneY}};
+    std::set<std::pair<int, int>> reached = {{progress.currentZoneX, progress.currentZoneY}};
     std::vector<std::pair<int, int>> open(reached.begin(), reached.end());
     const int steps[4][2] = {{1, 0}, {-1, 0}, {0, 1}, {0, -1}};
     while (!open.empty()) {
@@ -211,7 +211,7 @@ TEST(ShippedWorld, FortyConnectedZonesWithWalledOuterEdgesAndTenStars) {
     for (const auto& zone : zones) {
         SCOPED_TRACE("zone " + std::to_string(zone.first) + "," + std::to_string(zone.second));
         ASSERT_TRUE(loadZone(zone.first, zone.second));
-        for (int32_t flag : world.tileFlags) stars += flag == TILE_STAR;
+        for (int32_t flag : room.tileFlags) stars += flag == TILE_STAR;
         for (int i = 0; i < 16; ++i) {
             if (!known.count({zone.first, zone.second + 1})) {
                 EXPECT_EQ(tileAt(i, 11), TILE_WALL) << "top " << i;
@@ -238,10 +238,10 @@ TEST(ShippedWorld, SpikesPointAllFourWaysAndDirectionLinesAreUsed) {
     for (const auto& zone : shippedZones()) {
         ASSERT_TRUE(loadZone(zone.first, zone.second));
         for (int i = 0; i < ZONE_TILES; ++i)
-            if (world.tileFlags[i] == TILE_SPIKE) {
-                EXPECT_NE(world.tileDirection[i], DIR_NONE) << "a spike without a wall in zone " << zone.first
+            if (room.tileFlags[i] == TILE_SPIKE) {
+                EXPECT_NE(room.tileDirection[i], DIR_NONE) << "a spike without a wall in zone " << zone.first
                                                             << "," << zone.second;
-                byDirection[world.tileDirection[i]] += 1;
+                byDirection[room.tileDirection[i]] += 1;
             }
     }
     EXPECT_GT(byDirection[DIR_UP], 0);

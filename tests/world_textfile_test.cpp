@@ -191,7 +191,7 @@ TEST(WorldLines, EveryEncodingBuildsTheSameZone) {
         loadWorldLinesFrom(folder + "/w.txt");
         player.width = player.height = 32.0f;
         resetToStart();
-        EXPECT_EQ(world.currentZoneX, 1);
+        EXPECT_EQ(progress.currentZoneX, 1);
         EXPECT_FLOAT_EQ(player.x, 84.0f);
         EXPECT_FLOAT_EQ(player.y, 124.0f);
         EXPECT_EQ(flagAt(0, 0), TILE_EMPTY);

@@ -42,7 +42,7 @@ TEST(ZoneRows, TopLineIsRowElevenAndTwelfthIsRowZero) {
     rows[0] = std::string(1, '@');  // a literal here trips a false -Wrestrict in GCC 12
     rows[11] = std::string(16, 'w');
     useWorld(concat({{"zone:0,0"}, rows, {""}}));
-    world.checkpointIdentity = 99;
+    progress.checkpointIdentity = 99;
     ASSERT_TRUE(loadZone(0, 0));
     EXPECT_EQ(flagAt(0, 11), TILE_CHECKPOINT);
     for (int column = 0; column < 16; ++column) EXPECT_EQ(flagAt(column, 0), TILE_WALL);
@@ -53,7 +53,7 @@ TEST(ZoneRows, TileCharacters) {
     Lines rows(12, "");
     rows[11] = "wW@^$ x.#";
     useWorld(concat({{"zone:0,0"}, rows, {""}}));
-    world.checkpointIdentity = 12345;
+    progress.checkpointIdentity = 12345;
     ASSERT_TRUE(loadZone(0, 0));
     const int32_t expected[] = {TILE_WALL, TILE_WALL, TILE_CHECKPOINT, TILE_SPIKE, TILE_STAR,
                                 TILE_EMPTY, TILE_EMPTY, TILE_EMPTY, TILE_EMPTY};
@@ -105,7 +105,7 @@ TEST(ZoneIndex, EveryZoneOfALargeWorldFindsItsOwnBlock) {
     for (int i = 0; i < 4000; ++i) {
         ASSERT_TRUE(loadZone(at(i).first, at(i).second)) << i;
         int walls = 0;
-        for (int32_t flag : world.tileFlags) walls += flag == TILE_WALL;
+        for (int32_t flag : room.tileFlags) walls += flag == TILE_WALL;
         ASSERT_EQ(walls, 1) << i;
         ASSERT_EQ(flagAt(i % 16, i % 12), TILE_WALL) << i;
     }
@@ -121,9 +121,9 @@ TEST(ZoneIndex, ReadingAnotherWorldForgetsTheFirst) {
     ASSERT_TRUE(loadZone(1, 0));
     loadWorldText(joinLines(concat({{"zone:2,0"}, rowsWith('^', 0, 0), {""}})));
     EXPECT_FALSE(loadZone(1, 0));
-    world.currentZoneX = 2;
+    progress.currentZoneX = 2;
     resetToStart();  // the first world's start block went with it
-    EXPECT_EQ(world.currentZoneX, 2);
+    EXPECT_EQ(progress.currentZoneX, 2);
     EXPECT_EQ(flagAt(0, 0), TILE_SPIKE);
     resetWorldState();
     EXPECT_FALSE(loadZone(2, 0));
@@ -139,14 +139,14 @@ TEST(ZoneRows, BlockCutShortByEndOfFile) {
 
 TEST(ZoneRows, MissingZoneChangesNothing) {
     useWorld(concat({{"zone:0,0"}, rowsWith('^', 5, 5), {""}}));
-    world.checkpointZoneX = 3;
+    progress.checkpointZoneX = 3;
     ASSERT_TRUE(loadZone(0, 0));
-    EXPECT_EQ(world.zoneDistance, 3);
+    EXPECT_EQ(progress.zoneDistance, 3);
     EXPECT_FALSE(loadZone(1, 0));
     EXPECT_EQ(flagAt(5, 5), TILE_SPIKE);
     EXPECT_EQ(dirAt(5, 5), DIR_NONE);
-    EXPECT_EQ(world.currentZoneX, 0);
-    EXPECT_EQ(world.zoneDistance, 3);
+    EXPECT_EQ(progress.currentZoneX, 0);
+    EXPECT_EQ(progress.zoneDistance, 3);
 }
 
 TEST(ZoneRows, FirstOfTwoDuplicateBlocksWins) {
@@ -232,8 +232,8 @@ TEST(Stars, CollectedStarLoadsEmptyInEveryLaterVisit) {
     useWorld(concat({{"zone:0,0"}, rowsWith('$', 3, 2), {""}, {"zone:1,0"}, Lines(12, ""), {""}}));
     ASSERT_TRUE(loadZone(0, 0));
     EXPECT_EQ(flagAt(3, 2), TILE_STAR);
-    world.collectedStars[0] = tileIdentity(0, 0, 3, 2);
-    world.collectedStarCount = 1;
+    progress.collectedStars[0] = tileIdentity(0, 0, 3, 2);
+    progress.collectedStarCount = 1;
     ASSERT_TRUE(loadZone(1, 0));
     ASSERT_TRUE(loadZone(0, 0));
     EXPECT_EQ(flagAt(3, 2), TILE_EMPTY);
@@ -243,24 +243,24 @@ TEST(Stars, CollectedStarLoadsEmptyInEveryLaterVisit) {
 
 TEST(Stars, OnlyCountedEntriesAreRead) {
     resetWorldState();
-    world.collectedStars[5] = tileIdentity(0, 0, 1, 1);
-    world.collectedStarCount = 5;
+    progress.collectedStars[5] = tileIdentity(0, 0, 1, 1);
+    progress.collectedStarCount = 5;
     EXPECT_FALSE(isStarCollected(0, 0, 1, 1));
-    world.collectedStarCount = 6;
+    progress.collectedStarCount = 6;
     EXPECT_TRUE(isStarCollected(0, 0, 1, 1));
-    world.collectedStars[9] = tileIdentity(0, 0, 2, 2);
-    world.collectedStarCount = 1000;  // clamped to the ten slots
+    progress.collectedStars[9] = tileIdentity(0, 0, 2, 2);
+    progress.collectedStarCount = 1000;  // clamped to the ten slots
     EXPECT_TRUE(isStarCollected(0, 0, 2, 2));
-    world.collectedStarCount = -4;
+    progress.collectedStarCount = -4;
     EXPECT_FALSE(isStarCollected(0, 0, 1, 1));
 }
 
 TEST(Checkpoints, IdentityZeroAfterResetActivatesCornerCheckpoint) {
     resetWorldState();
-    EXPECT_EQ(world.checkpointIdentity, -1);
+    EXPECT_EQ(progress.checkpointIdentity, -1);
     useWorld(concat({{"zone:0,0"}, rowsWith('@', 0, 0), {""}}));
     resetToStart();
-    EXPECT_EQ(world.checkpointIdentity, 0);
+    EXPECT_EQ(progress.checkpointIdentity, 0);
     EXPECT_EQ(flagAt(0, 0), TILE_CHECKPOINT_ACTIVE);
 }
 
@@ -268,7 +268,7 @@ TEST(Checkpoints, OnlyTheRememberedCheckpointIsActive) {
     Lines rows(12, "");
     rows[11] = "@ @";
     useWorld(concat({{"zone:4,1"}, rows, {""}}));
-    world.checkpointIdentity = tileIdentity(4, 1, 2, 0);
+    progress.checkpointIdentity = tileIdentity(4, 1, 2, 0);
     ASSERT_TRUE(loadZone(4, 1));
     EXPECT_EQ(flagAt(0, 0), TILE_CHECKPOINT);
     EXPECT_EQ(flagAt(2, 0), TILE_CHECKPOINT_ACTIVE);
@@ -277,13 +277,13 @@ TEST(Checkpoints, OnlyTheRememberedCheckpointIsActive) {
 TEST(Distance, StepsFromCheckpointZoneCappedAtNine) {
     useWorld(concat({{"zone:7,5"}, Lines(12, ""), {""}, {"zone:-2,1"}, Lines(12, ""), {""}}));
     ASSERT_TRUE(loadZone(7, 5));
-    EXPECT_EQ(world.zoneDistance, 9);
+    EXPECT_EQ(progress.zoneDistance, 9);
     ASSERT_TRUE(loadZone(-2, 1));
-    EXPECT_EQ(world.zoneDistance, 3);
-    world.checkpointZoneX = INT32_MIN;
-    world.checkpointZoneY = INT32_MIN;
+    EXPECT_EQ(progress.zoneDistance, 3);
+    progress.checkpointZoneX = INT32_MIN;
+    progress.checkpointZoneY = INT32_MIN;
     ASSERT_TRUE(loadZone(7, 5));
-    EXPECT_EQ(world.zoneDistance, 9);
+    EXPECT_EQ(progress.zoneDistance, 9);
 }
 
 TEST(ChangeZone, CarriesThePlayerAcross) {
@@ -297,31 +297,31 @@ TEST(ChangeZone, CarriesThePlayerAcross) {
     player.flags = 0;
     player.animFrame = 5;
     changeZone(1, 0);
-    EXPECT_EQ(world.currentZoneX, 1);
+    EXPECT_EQ(progress.currentZoneX, 1);
     EXPECT_FLOAT_EQ(player.x, -10.0f);
     EXPECT_EQ(flagAt(0, 0), TILE_WALL);
-    EXPECT_EQ(world.zoneDistance, 1);
+    EXPECT_EQ(progress.zoneDistance, 1);
     EXPECT_FLOAT_EQ(player.vx, 3.0f);
     EXPECT_FLOAT_EQ(player.vy, -2.0f);
     EXPECT_EQ(player.flags, 0);
     EXPECT_EQ(player.animFrame, 5);
     player.y = 470.0f;
     changeZone(0, 1);
-    EXPECT_EQ(world.currentZoneY, 1);
+    EXPECT_EQ(progress.currentZoneY, 1);
     EXPECT_FLOAT_EQ(player.y, -10.0f);
     EXPECT_EQ(flagAt(0, 0), TILE_SPIKE);
-    EXPECT_EQ(world.zoneDistance, 2);
+    EXPECT_EQ(progress.zoneDistance, 2);
 }
 
 TEST(ChangeZone, TowardsAMissingZoneComesBackAtTheOppositeEdge) {
     useWorld(concat({{"zone:0,0"}, rowsWith('w', 2, 2), {""}}));
     ASSERT_TRUE(loadZone(0, 0));
-    world.zoneDistance = 4;
+    progress.zoneDistance = 4;
     player.x = -20.0f;
     changeZone(-1, 0);
     EXPECT_FLOAT_EQ(player.x, 620.0f);
-    EXPECT_EQ(world.currentZoneX, 0);
-    EXPECT_EQ(world.zoneDistance, 4);
+    EXPECT_EQ(progress.currentZoneX, 0);
+    EXPECT_EQ(progress.zoneDistance, 4);
     EXPECT_EQ(flagAt(2, 2), TILE_WALL);
     player.y = -20.0f;
     changeZone(0, -1);
@@ -330,9 +330,9 @@ TEST(ChangeZone, TowardsAMissingZoneComesBackAtTheOppositeEdge) {
 
 TEST(ChangeZone, ExtremeZoneCoordinatesWrapWithoutOverflow) {
     useWorld({"zone:-2147483648,0", "w", ""});
-    world.currentZoneX = INT32_MAX;
+    progress.currentZoneX = INT32_MAX;
     changeZone(1, 0);
-    EXPECT_EQ(world.currentZoneX, INT32_MIN);
+    EXPECT_EQ(progress.currentZoneX, INT32_MIN);
     EXPECT_EQ(flagAt(0, 11), TILE_WALL);
 }
 
@@ -344,11 +344,11 @@ TEST(Reset, SetsPlayerGameAndWorldValues) {
     player.facing = -1;
     player.animFrame = 6;
     player.animTime = 0.5f;
-    world.collectedStarCount = 3;
+    progress.collectedStarCount = 3;
     resetToStart();
-    EXPECT_EQ(world.currentZoneX, 1);
-    EXPECT_EQ(world.currentZoneY, 0);
-    EXPECT_EQ(world.zoneDistance, 1);
+    EXPECT_EQ(progress.currentZoneX, 1);
+    EXPECT_EQ(progress.currentZoneY, 0);
+    EXPECT_EQ(progress.zoneDistance, 1);
     EXPECT_EQ(flagAt(0, 0), TILE_WALL);
     EXPECT_FLOAT_EQ(player.x, 3 * 40 + 4);
     EXPECT_FLOAT_EQ(player.y, 2 * 40 + 4);
@@ -369,8 +369,8 @@ TEST(Reset, SetsPlayerGameAndWorldValues) {
     EXPECT_EQ(game.checkCount, 0);
     EXPECT_EQ(game.titleFrames, 0);
     EXPECT_EQ(game.previewAlpha, 77);  // not touched
-    EXPECT_EQ(world.collectedStarCount, 0);
-    EXPECT_EQ(world.checkpointIdentity, 0);
+    EXPECT_EQ(progress.collectedStarCount, 0);
+    EXPECT_EQ(progress.checkpointIdentity, 0);
     const float jumps[10] = {0.0f, 7.0f, 10.0f, 11.5f, 13.1f, 14.7f, 16.0f, 17.1f, 18.4f, 19.5f};
     for (int i = 0; i < 10; ++i) {
         EXPECT_FLOAT_EQ(world.gravityTable[i], 0.5f);
@@ -382,10 +382,10 @@ TEST(Reset, StartBlockRules) {
     // Only the exact lower-case line counts; the first one wins; lines past the end read 0.
     useWorld({"START:", "5", "5", "5", "5", "5", "5", "start: ", "start:", "$2", " 3junk", "", "-1", "7"});
     resetToStart();
-    EXPECT_EQ(world.currentZoneX, 2);
-    EXPECT_EQ(world.currentZoneY, 3);
-    EXPECT_EQ(world.checkpointZoneX, 0);
-    EXPECT_EQ(world.checkpointZoneY, -1);
+    EXPECT_EQ(progress.currentZoneX, 2);
+    EXPECT_EQ(progress.currentZoneY, 3);
+    EXPECT_EQ(progress.checkpointZoneX, 0);
+    EXPECT_EQ(progress.checkpointZoneY, -1);
     EXPECT_FLOAT_EQ(player.x, 7 * 40 + 4);
     EXPECT_FLOAT_EQ(player.y, 4.0f);
 
@@ -400,7 +400,7 @@ TEST(Reset, WithoutStartBlockThePositionStays) {
     player.x = 123.0f;
     player.y = 45.0f;
     player.vy = 9.0f;
-    world.currentZoneX = 0;
+    progress.currentZoneX = 0;
     resetToStart();
     EXPECT_FLOAT_EQ(player.x, 123.0f);
     EXPECT_FLOAT_EQ(player.y, 45.0f);
@@ -411,8 +411,8 @@ TEST(Reset, WithoutStartBlockThePositionStays) {
 TEST(Reset, EmptyWorldRunsInAnEmptyZone) {
     useWorld({});
     resetToStart();
-    for (int i = 0; i < ZONE_TILES; ++i) EXPECT_EQ(world.tileFlags[i], TILE_EMPTY);
-    EXPECT_EQ(world.checkpointIdentity, 0);
+    for (int i = 0; i < ZONE_TILES; ++i) EXPECT_EQ(room.tileFlags[i], TILE_EMPTY);
+    EXPECT_EQ(progress.checkpointIdentity, 0);
 }
 
 TEST(Respawn, BackToTheActiveCheckpointInItsZone) {
@@ -420,16 +420,16 @@ TEST(Respawn, BackToTheActiveCheckpointInItsZone) {
     rows[11 - 3] = "     @";
     useWorld(concat({startBlock(0, 0, 0, 0, 1, 1), {"zone:0,0"}, rows, {""}, {"zone:1,0"}, Lines(12, ""), {""}}));
     resetToStart();
-    world.checkpointIdentity = tileIdentity(0, 0, 5, 3);
+    progress.checkpointIdentity = tileIdentity(0, 0, 5, 3);
     changeZone(1, 0);
-    ASSERT_EQ(world.currentZoneX, 1);
+    ASSERT_EQ(progress.currentZoneX, 1);
     game.playerDead = 1;
     game.previewAlpha = 100;
     player.vx = 2.0f;
     player.vy = -5.0f;
     player.flags = 0;
     respawnAtCheckpoint();
-    EXPECT_EQ(world.currentZoneX, 0);
+    EXPECT_EQ(progress.currentZoneX, 0);
     EXPECT_EQ(flagAt(5, 3), TILE_CHECKPOINT_ACTIVE);
     EXPECT_FLOAT_EQ(player.x, 5 * 40 + 4);
     EXPECT_FLOAT_EQ(player.y, 3 * 40 + 4);
@@ -462,12 +462,12 @@ TEST(Respawn, FirstActiveTileInIndexOrderWins) {
     rows[11 - 0] = "          @";
     rows[11 - 1] = " @";
     useWorld(concat({{"zone:0,0"}, rows, {""}}));
-    world.checkpointIdentity = -1;
+    progress.checkpointIdentity = -1;
     player.width = player.height = 32.0f;
     ASSERT_TRUE(loadZone(0, 0));
     // Two touched checkpoints in one zone: both active until the zone loads again.
-    world.tileFlags[10] = TILE_CHECKPOINT_ACTIVE;
-    world.tileFlags[1 + 16] = TILE_CHECKPOINT_ACTIVE;
+    room.tileFlags[10] = TILE_CHECKPOINT_ACTIVE;
+    room.tileFlags[1 + 16] = TILE_CHECKPOINT_ACTIVE;
     respawnAtCheckpoint();
     EXPECT_FLOAT_EQ(player.x, 10 * 40 + 4);
     EXPECT_FLOAT_EQ(player.y, 4.0f);

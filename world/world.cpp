@@ -9,6 +9,8 @@
 #include "world/textfile.h"
 
 WorldState world;
+RoomState room;
+ProgressState progress;
 
 namespace {
 
@@ -94,11 +96,11 @@ void indexWorld() {
 }
 
 void applyDefaultDirections() {
-    const int32_t* flags = world.tileFlags;
+    const int32_t* flags = room.tileFlags;
     for (int row = 0; row < ZONE_ROWS; ++row) {
         for (int column = 0; column < ZONE_COLUMNS; ++column) {
             int index = column + row * ZONE_COLUMNS;
-            if (world.tileDirection[index] != DIR_NONE) continue;
+            if (room.tileDirection[index] != DIR_NONE) continue;
             int32_t dir = DIR_NONE;
             if (row == 0) dir = DIR_UP;
             else if (row == ZONE_ROWS - 1) dir = DIR_DOWN;
@@ -108,7 +110,7 @@ void applyDefaultDirections() {
             else if (flags[index + ZONE_COLUMNS] & TILE_WALL) dir = DIR_DOWN;
             else if (flags[index - 1] & TILE_WALL) dir = DIR_RIGHT;
             else if (flags[index + 1] & TILE_WALL) dir = DIR_LEFT;
-            world.tileDirection[index] = dir;
+            room.tileDirection[index] = dir;
         }
     }
 }
@@ -120,7 +122,11 @@ void placeInTile(float column, float row) {
 
 }  // namespace
 
-void resetWorldState() { world = WorldState{}; }
+void resetWorldState() {
+    world = WorldState{};
+    room = RoomState{};
+    progress = ProgressState{};
+}
 
 bool findDataFolder(const std::string& relativePath) {
     std::string path = relativePath;
@@ -263,10 +269,10 @@ int32_t tileIdentity(int32_t zoneX, int32_t zoneY, int32_t column, int32_t row) 
 
 bool isStarCollected(int32_t zoneX, int32_t zoneY, int32_t column, int32_t row) {
     int32_t id = tileIdentity(zoneX, zoneY, column, row);
-    int32_t count = world.collectedStarCount;
+    int32_t count = progress.collectedStarCount;
     if (count > WORLD_STAR_SLOTS) count = WORLD_STAR_SLOTS;
     for (int32_t i = 0; i < count; ++i)
-        if (world.collectedStars[i] == id) return true;
+        if (progress.collectedStars[i] == id) return true;
     return false;
 }
 
@@ -279,13 +285,13 @@ bool loadZone(int32_t x, int32_t y) {
         readRowLine(zoneRowLine(*zone, row), characters);
         for (int column = 0; column < ZONE_COLUMNS; ++column) {
             int index = column + row * ZONE_COLUMNS;
-            world.tileDirection[index] = DIR_NONE;
+            room.tileDirection[index] = DIR_NONE;
             int32_t flag = tileOfCharacter(characters[column]);
-            if (flag == TILE_CHECKPOINT && tileIdentity(x, y, column, row) == world.checkpointIdentity)
+            if (flag == TILE_CHECKPOINT && tileIdentity(x, y, column, row) == progress.checkpointIdentity)
                 flag = TILE_CHECKPOINT_ACTIVE;
             else if (flag == TILE_STAR && isStarCollected(x, y, column, row))
                 flag = TILE_EMPTY;
-            world.tileFlags[index] = flag;
+            room.tileFlags[index] = flag;
         }
     }
 
@@ -297,23 +303,23 @@ bool loadZone(int32_t x, int32_t y) {
         if (read.direction == DIR_NONE || read.column < 0 || read.column >= ZONE_COLUMNS || read.row < 0 ||
             read.row >= ZONE_ROWS)
             continue;
-        world.tileDirection[read.column + read.row * ZONE_COLUMNS] = read.direction;
+        room.tileDirection[read.column + read.row * ZONE_COLUMNS] = read.direction;
     }
 
-    world.currentZoneX = x;
-    world.currentZoneY = y;
+    progress.currentZoneX = x;
+    progress.currentZoneY = y;
     applyDefaultDirections();
 
-    int64_t distance = std::llabs(static_cast<int64_t>(world.checkpointZoneX) - x) +
-                       std::llabs(static_cast<int64_t>(world.checkpointZoneY) - y);
-    world.zoneDistance = distance >= 10 ? 9 : static_cast<int32_t>(distance);
+    int64_t distance = std::llabs(static_cast<int64_t>(progress.checkpointZoneX) - x) +
+                       std::llabs(static_cast<int64_t>(progress.checkpointZoneY) - y);
+    progress.zoneDistance = distance >= 10 ? 9 : static_cast<int32_t>(distance);
     return true;
 }
 
 void changeZone(int32_t dx, int32_t dy) {
     player.x -= dx * 640.0f;
     player.y -= dy * 480.0f;
-    loadZone(wrapAdd(world.currentZoneX, dx), wrapAdd(world.currentZoneY, dy));
+    loadZone(wrapAdd(progress.currentZoneX, dx), wrapAdd(progress.currentZoneY, dy));
 }
 
 void resetToStart() {
@@ -331,10 +337,10 @@ void resetToStart() {
 
     if (world.startLine >= 0) {
         size_t s = static_cast<size_t>(world.startLine);
-        world.currentZoneX = readNumber(lineAt(s + 1));
-        world.currentZoneY = readNumber(lineAt(s + 2));
-        world.checkpointZoneX = readNumber(lineAt(s + 3));
-        world.checkpointZoneY = readNumber(lineAt(s + 4));
+        progress.currentZoneX = readNumber(lineAt(s + 1));
+        progress.currentZoneY = readNumber(lineAt(s + 2));
+        progress.checkpointZoneX = readNumber(lineAt(s + 3));
+        progress.checkpointZoneY = readNumber(lineAt(s + 4));
         // Float arithmetic: a wild column from the file must not overflow an int.
         placeInTile(static_cast<float>(readNumber(lineAt(s + 5))), static_cast<float>(readNumber(lineAt(s + 6))));
     }
@@ -343,27 +349,27 @@ void resetToStart() {
     game.jumpCount = 0;
     game.checkCount = 0;
     game.deathCount = 0;
-    world.collectedStarCount = 0;
+    progress.collectedStarCount = 0;
     game.starPopupTimer = 0;
     game.titleFrames = 0;
     game.fadeTimer = 30;
     game.playerDead = 0;
     game.gameComplete = 0;
-    world.checkpointIdentity = 0;
+    progress.checkpointIdentity = 0;
 
-    loadZone(world.currentZoneX, world.currentZoneY);
+    loadZone(progress.currentZoneX, progress.currentZoneY);
 }
 
 void respawnAtCheckpoint() {
     game.playerDead = 0;
     game.previewAlpha = 0;
-    if (world.checkpointZoneX != world.currentZoneX || world.checkpointZoneY != world.currentZoneY)
-        loadZone(world.checkpointZoneX, world.checkpointZoneY);
+    if (progress.checkpointZoneX != progress.currentZoneX || progress.checkpointZoneY != progress.currentZoneY)
+        loadZone(progress.checkpointZoneX, progress.checkpointZoneY);
     player.vx = 0.0f;
     player.vy = 0.0f;
     player.flags |= PLAYER_AIRBORNE;
     for (int index = 0; index < ZONE_TILES; ++index) {
-        if (world.tileFlags[index] == TILE_CHECKPOINT_ACTIVE) {
+        if (room.tileFlags[index] == TILE_CHECKPOINT_ACTIVE) {
             placeInTile(static_cast<float>(index % ZONE_COLUMNS), static_cast<float>(index / ZONE_COLUMNS));
             break;
         }

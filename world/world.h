@@ -58,25 +58,37 @@ struct WorldZone {
     uint32_t header;  // index of the header line in the world lines
 };
 
+// The world file and its index, and the tables the game moves by: kept for the whole program.
 struct WorldState {
-    WorldLines lines;                            // the world file
-    std::vector<WorldZone> zones;                // each zone's first block, in file order
-    std::vector<uint32_t> zoneSlots;             // hash table over zones: index + 1, 0 when free
-    int32_t startLine = -1;                      // index of the first "start:" line, -1 if none
-    int32_t tileFlags[ZONE_TILES] = {};          // current zone, index = column + row * 16, row 0 at the bottom
-    int32_t tileDirection[ZONE_TILES] = {};      // way each tile's spike points, DIR_NONE if none
-    int32_t currentZoneX = 0, currentZoneY = 0;  // zone held in the tile arrays
-    int32_t checkpointZoneX = 0, checkpointZoneY = 0;  // zone of the current checkpoint
-    int32_t checkpointIdentity = -1;             // tileIdentity of the current checkpoint; -1 until the first reset
-    int32_t collectedStars[WORLD_STAR_SLOTS] = {};  // identities of stars picked up, in order
-    int32_t collectedStarCount = 0;              // entries used in collectedStars
-    int32_t zoneDistance = 0;                    // 0..9 zone steps from the checkpoint zone
-    float gravityTable[10] = {};                 // by zone distance
-    float jumpSpeedTable[10] = {};               // by zone distance
+    WorldLines lines;                  // the world file
+    std::vector<WorldZone> zones;      // each zone's first block, in file order
+    std::vector<uint32_t> zoneSlots;   // hash table over zones: index + 1, 0 when free
+    int32_t startLine = -1;            // index of the first "start:" line, -1 if none
+    float gravityTable[10] = {};       // by zone distance, filled by resetToStart
+    float jumpSpeedTable[10] = {};     // by zone distance, filled by resetToStart
 };
 extern WorldState world;
 
-void resetWorldState();                          // program-start values (checkpoint identity -1)
+// The zone being played: its tiles, rebuilt in place by loadZone from the world and the progress.
+struct RoomState {
+    int32_t tileFlags[ZONE_TILES];      // index = column + row * 16, row 0 at the bottom
+    int32_t tileDirection[ZONE_TILES];  // way each tile's spike points, DIR_NONE if none
+};
+extern RoomState room;
+
+// Where the run stands; with the gameplay records it is all a saved game holds, the room being
+// rebuilt from it.
+struct ProgressState {
+    int32_t currentZoneX = 0, currentZoneY = 0;        // zone held in the room
+    int32_t checkpointZoneX = 0, checkpointZoneY = 0;  // zone of the current checkpoint
+    int32_t checkpointIdentity = -1;                   // tileIdentity of the current checkpoint; -1 until the first reset
+    int32_t collectedStars[WORLD_STAR_SLOTS] = {};     // identities of stars picked up, in order
+    int32_t collectedStarCount = 0;                    // entries used in collectedStars
+    int32_t zoneDistance = 0;                          // 0..9 zone steps from the checkpoint zone
+};
+extern ProgressState progress;
+
+void resetWorldState();                          // program-start values of all three (checkpoint identity -1)
 bool findDataFolder(const std::string& relativePath);
 // False, with what is wrong in problem, unless path is a regular file of at most WORLD_MAX_BYTES.
 bool isWorldFileSound(const std::string& path, std::string& problem);

@@ -92,7 +92,7 @@ bool settle(int limit) {
     return onGround();
 }
 
-int32_t& tileAt(int column, int row) { return world.tileFlags[column + row * ZONE_COLUMNS]; }
+int32_t& tileAt(int column, int row) { return room.tileFlags[column + row * ZONE_COLUMNS]; }
 
 int runShell(const std::string& command, std::string& out) {
     out.clear();

@@ -51,11 +51,11 @@ std::string readFile(const std::string& path) {
 
 bool tilesAreSound() {
     for (int i = 0; i < ZONE_TILES; ++i) {
-        int32_t f = world.tileFlags[i];
+        int32_t f = room.tileFlags[i];
         if (f != TILE_EMPTY && f != TILE_WALL && f != TILE_CHECKPOINT && f != TILE_CHECKPOINT_ACTIVE &&
             f != TILE_SPIKE && f != TILE_STAR)
             return false;
-        if (world.tileDirection[i] < DIR_NONE || world.tileDirection[i] > DIR_LEFT) return false;
+        if (room.tileDirection[i] < DIR_NONE || room.tileDirection[i] > DIR_LEFT) return false;
     }
     return true;
 }

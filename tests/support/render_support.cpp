@@ -193,7 +193,7 @@ void resetDrawingState() {
     freeAssets();
     assets = AssetState{};
     resetWorldState();
-    for (int i = 0; i < ZONE_TILES; i++) world.tileDirection[i] = DIR_NONE;
+    for (int i = 0; i < ZONE_TILES; i++) room.tileDirection[i] = DIR_NONE;
     player = Player{};
     player.width = 32.0f;
     player.height = 32.0f;

@@ -68,8 +68,8 @@ void useWorld(const std::vector<std::string>& lines) {
     loadWorldText(joinLines(lines));
 }
 
-int32_t flagAt(int column, int row) { return world.tileFlags[column + row * ZONE_COLUMNS]; }
-int32_t dirAt(int column, int row) { return world.tileDirection[column + row * ZONE_COLUMNS]; }
+int32_t flagAt(int column, int row) { return room.tileFlags[column + row * ZONE_COLUMNS]; }
+int32_t dirAt(int column, int row) { return room.tileDirection[column + row * ZONE_COLUMNS]; }
 
 int runCommand(const std::string& command, std::string& out) {
     out.clear();

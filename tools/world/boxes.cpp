@@ -34,12 +34,12 @@ void drawKillZones() {
     const Colour inside = rgba(255, 40, 40, 60);
     const Colour feet = rgba(255, 230, 40, 255);
     for (int index = 0; index < ZONE_TILES; ++index) {
-        if (world.tileFlags[index] != TILE_SPIKE) continue;
+        if (room.tileFlags[index] != TILE_SPIKE) continue;
         int x = (index % ZONE_COLUMNS) * TILE_SIZE;
         int top = 480 - (index / ZONE_COLUMNS + 1) * TILE_SIZE;
         fillRect(x, top, TILE_SIZE, TILE_SIZE, inside);
         outline(x, top, TILE_SIZE, TILE_SIZE, middle);
-        if (world.tileDirection[index] == DIR_UP)
+        if (room.tileDirection[index] == DIR_UP)
             fillRect(x, top + TILE_SIZE - BOXES_FEET, TILE_SIZE, BOXES_FEET, feet);
     }
 }

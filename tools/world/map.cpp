@@ -55,11 +55,11 @@ void loadPictures() {
 
 // Stand-in for a missing tile sheet: flat colours per kind of tile.
 void drawPlainRoom() {
-    int d = world.zoneDistance;
+    int d = progress.zoneDistance;
     fillRectOpaque(0, 0, 640, 480, rgba(20 + 10 * d, 24, 70 - 5 * d, 255));
     for (int row = 0; row < ZONE_ROWS; row++) {
         for (int column = 0; column < ZONE_COLUMNS; column++) {
-            int32_t flags = world.tileFlags[column + row * ZONE_COLUMNS];
+            int32_t flags = room.tileFlags[column + row * ZONE_COLUMNS];
             int x = column * TILE_SIZE;
             int y = 480 - (row + 1) * TILE_SIZE;
             if (flags & TILE_WALL) {
@@ -148,10 +148,10 @@ int commandMap(int argc, char** argv) {
             std::fprintf(stderr, "kestravel-world: %s holds no zone %d,%d\n", file, fromX, fromY);
             return 2;
         }
-        world.checkpointZoneX = fromX;
-        world.checkpointZoneY = fromY;
+        progress.checkpointZoneX = fromX;
+        progress.checkpointZoneY = fromY;
     }
-    const int32_t startX = world.currentZoneX, startY = world.currentZoneY;
+    const int32_t startX = progress.currentZoneX, startY = progress.currentZoneY;
 
     int64_t minX = INT64_MAX, maxX = INT64_MIN, minY = INT64_MAX, maxY = INT64_MIN;
     for (const auto& [x, y, header] : zones) {
@@ -200,7 +200,7 @@ int commandMap(int argc, char** argv) {
     for (const auto& [x, y, header] : zones) {
         if (!loadZone(x, y)) continue;
         clearScreen(0);
-        if (assets.sheets[world.zoneDistance]) {
+        if (assets.sheets[progress.zoneDistance]) {
             drawRoom();
         } else {
             drawPlainRoom();

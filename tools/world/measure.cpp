@@ -27,7 +27,7 @@ int32_t interiorTiles() {
     int32_t count = 0;
     for (int32_t row = 1; row < ZONE_ROWS - 1; ++row)
         for (int32_t column = 1; column < ZONE_COLUMNS - 1; ++column)
-            count += world.tileFlags[column + row * ZONE_COLUMNS] != TILE_EMPTY;
+            count += room.tileFlags[column + row * ZONE_COLUMNS] != TILE_EMPTY;
     return count;
 }
 
@@ -74,11 +74,11 @@ int commandMeasure(int argc, char** argv) {
             int32_t jumps = game.jumpCount;
             stepGame(step.keys);
             ++frame;
-            if (game.jumpCount != jumps) distances.insert(world.zoneDistance);
+            if (game.jumpCount != jumps) distances.insert(progress.zoneDistance);
             if (game.gameComplete && completedAt < 0) completedAt = frame;
         }
     }
-    std::printf("route stars %d, complete %d, deaths %d\n", world.collectedStarCount, game.gameComplete,
+    std::printf("route stars %d, complete %d, deaths %d\n", progress.collectedStarCount, game.gameComplete,
                 game.deathCount);
     std::printf("route checks %d\n", game.checkCount);
     long frames = completedAt > 0 ? completedAt : frame;

@@ -78,7 +78,7 @@ int reportSoftLocks(const std::vector<RouteStar>& stars, long maxNodes) {
             std::printf(" %d,%d", star.zoneX, star.zoneY);
         std::printf("%s\n", found.starsInReach.empty() ? " none" : "");
         for (const GameSnapshot& stuck : found.samples)
-            std::printf("  stuck in zone %d,%d near x %.0f, y %.0f\n", stuck.currentZoneX, stuck.currentZoneY,
+            std::printf("  stuck in zone %d,%d near x %.0f, y %.0f\n", stuck.progress.currentZoneX, stuck.progress.currentZoneY,
                         stuck.player.x, stuck.player.y);
         if (found.stuck > 0 || (!found.otherCheckpoint && found.complete)) clean = false;
     }
@@ -179,7 +179,7 @@ int commandRoute(int argc, char** argv) {
         }
     }
     size_t next = 0;
-    while (!game.gameComplete && static_cast<size_t>(world.collectedStarCount) < wanted) {
+    while (!game.gameComplete && static_cast<size_t>(progress.collectedStarCount) < wanted) {
         RouteGoal goal;
         goal.text = "any";
         if (next < goals.size()) goal = goals[next++];
@@ -191,9 +191,9 @@ int commandRoute(int argc, char** argv) {
         }
         total += stage.frames;
         std::fprintf(stderr, "%-24s %6ld frames, %8ld states, zone %d,%d, stars %d\n", goal.text.c_str(),
-                     stage.frames, stage.nodes, world.currentZoneX, world.currentZoneY, world.collectedStarCount);
-        std::printf("# %s: zone %d,%d, %d stars, frame %ld\n", goal.text.c_str(), world.currentZoneX,
-                    world.currentZoneY, world.collectedStarCount, total);
+                     stage.frames, stage.nodes, progress.currentZoneX, progress.currentZoneY, progress.collectedStarCount);
+        std::printf("# %s: zone %d,%d, %d stars, frame %ld\n", goal.text.c_str(), progress.currentZoneX,
+                    progress.currentZoneY, progress.collectedStarCount, total);
         for (const RouteStep& step : stage.steps) std::printf("%d %s\n", step.frames, keyLetters(step.keys).c_str());
         script.insert(script.end(), stage.steps.begin(), stage.steps.end());
     }
@@ -203,8 +203,8 @@ int commandRoute(int argc, char** argv) {
     for (const RouteStep& step : script)
         for (int32_t f = 0; f < step.frames; ++f) stepGame(step.keys);
     std::fprintf(stderr, "replayed: %ld frames, %d stars, complete %d, deaths %d, jumps %d, checks %d\n", total,
-                 world.collectedStarCount, game.gameComplete, game.deathCount, game.jumpCount, game.checkCount);
+                 progress.collectedStarCount, game.gameComplete, game.deathCount, game.jumpCount, game.checkCount);
     std::printf("# replayed: %ld frames, %d stars, complete %d, deaths %d, jumps %d, checks %d\n", total,
-                world.collectedStarCount, game.gameComplete, game.deathCount, game.jumpCount, game.checkCount);
-    return game.gameComplete || static_cast<size_t>(world.collectedStarCount) >= wanted ? 0 : 1;
+                progress.collectedStarCount, game.gameComplete, game.deathCount, game.jumpCount, game.checkCount);
+    return game.gameComplete || static_cast<size_t>(progress.collectedStarCount) >= wanted ? 0 : 1;
 }

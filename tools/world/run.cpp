@@ -118,10 +118,10 @@ const char RUN_FIELD_NAMES[] =
 
 void printFields(long frame) {
     std::printf("%ld %d %d %.9g %.9g %.9g %.9g %d %d %d %d %d %d %d %d %d %d %d %d %d %d\n", frame,
-                world.currentZoneX, world.currentZoneY, player.x, player.y, player.vx, player.vy,
+                progress.currentZoneX, progress.currentZoneY, player.x, player.y, player.vx, player.vy,
                 player.flags, movement.airFrames, player.facing, player.animFrame, game.playerDead,
-                game.fadeTimer, world.zoneDistance, flow.paused, game.deathCount, game.jumpCount,
-                game.checkCount, world.collectedStarCount, game.gameComplete, game.timeFrames);
+                game.fadeTimer, progress.zoneDistance, flow.paused, game.deathCount, game.jumpCount,
+                game.checkCount, progress.collectedStarCount, game.gameComplete, game.timeFrames);
 }
 
 void heldKeys(uint16_t letters, uint8_t keys[REPLAY_KEYS]) {
@@ -202,15 +202,15 @@ bool takeRouteStars(const RunStart& start, int32_t taken[WORLD_STAR_SLOTS]) {
     uint8_t keys[REPLAY_KEYS];
     for (const ScriptStep& step : steps) {
         heldKeys(step.keys, keys);
-        for (long i = 0; i < step.frames && world.collectedStarCount < start.stars && !shell.quitGame; ++i)
+        for (long i = 0; i < step.frames && progress.collectedStarCount < start.stars && !shell.quitGame; ++i)
             runHeadlessFrame(keys);
     }
-    if (world.collectedStarCount < start.stars) {
+    if (progress.collectedStarCount < start.stars) {
         std::fprintf(stderr, "kestravel-world run: %s takes %d stars, not %ld\n", start.route,
-                     world.collectedStarCount, start.stars);
+                     progress.collectedStarCount, start.stars);
         return false;
     }
-    std::memcpy(taken, world.collectedStars, sizeof(int32_t) * WORLD_STAR_SLOTS);
+    std::memcpy(taken, progress.collectedStars, sizeof(int32_t) * WORLD_STAR_SLOTS);
     return true;
 }
 
@@ -222,9 +222,9 @@ bool setUpStart(const RunStart& start) {
         resetGameState();
         startHeadlessGame();
         resetToStart();
-        std::memcpy(world.collectedStars, taken, sizeof taken);
-        world.collectedStarCount = static_cast<int32_t>(start.stars);
-        if (world.collectedStarCount == WORLD_STAR_SLOTS) game.gameComplete = 1;
+        std::memcpy(progress.collectedStars, taken, sizeof taken);
+        progress.collectedStarCount = static_cast<int32_t>(start.stars);
+        if (progress.collectedStarCount == WORLD_STAR_SLOTS) game.gameComplete = 1;
     }
     if (start.checkpoint) {
         int32_t identity = 0;  // a zone without a lantern still sets every distance, as a start block's does
@@ -233,16 +233,16 @@ bool setUpStart(const RunStart& start) {
             // In the order a respawn looks for the lantern: bottom row first.
             for (int index = 0; index < ZONE_TILES && !found; ++index) {
                 int column = index % ZONE_COLUMNS, row = index / ZONE_COLUMNS;
-                bool lantern = (world.tileFlags[index] & (TILE_CHECKPOINT | TILE_CHECKPOINT_ACTIVE)) != 0;
+                bool lantern = (room.tileFlags[index] & (TILE_CHECKPOINT | TILE_CHECKPOINT_ACTIVE)) != 0;
                 found = lantern && (start.column < 0 || (column == start.column && row == start.row));
                 if (found) identity = tileIdentity(start.checkX, start.checkY, column, row);
             }
         }
         if (start.column >= 0 && !found)
             return fail("--checkpoint names no checkpoint tile (\"@\") of a zone in the file");
-        world.checkpointZoneX = start.checkX;
-        world.checkpointZoneY = start.checkY;
-        world.checkpointIdentity = identity;
+        progress.checkpointZoneX = start.checkX;
+        progress.checkpointZoneY = start.checkY;
+        progress.checkpointIdentity = identity;
     }
     if (start.at) {
         if (!loadZone(start.zoneX, start.zoneY)) return fail("--at names a zone the file does not hold");
@@ -256,10 +256,10 @@ bool setUpStart(const RunStart& start) {
         player.flags |= PLAYER_AIRBORNE;
     } else if (start.checkpoint) {
         // As after a death: in the checkpoint's zone on its lantern, or where the player is without one.
-        loadZone(world.currentZoneX, world.currentZoneY);
+        loadZone(progress.currentZoneX, progress.currentZoneY);
         respawnAtCheckpoint();
     } else {
-        loadZone(world.currentZoneX, world.currentZoneY);  // the taken stars leave the grid
+        loadZone(progress.currentZoneX, progress.currentZoneY);  // the taken stars leave the grid
     }
     return true;
 }

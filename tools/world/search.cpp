@@ -30,8 +30,8 @@ struct TileArrays {
 std::map<std::vector<int32_t>, TileArrays> tileCache;
 
 std::vector<int32_t> tileKey(const GameSnapshot& s) {
-    std::vector<int32_t> key = {s.currentZoneX, s.currentZoneY, s.checkpointIdentity, s.collectedStarCount};
-    key.insert(key.end(), s.collectedStars, s.collectedStars + std::min(s.collectedStarCount, 10));
+    std::vector<int32_t> key = {s.progress.currentZoneX, s.progress.currentZoneY, s.progress.checkpointIdentity, s.progress.collectedStarCount};
+    key.insert(key.end(), s.progress.collectedStars, s.progress.collectedStars + std::min(s.progress.collectedStarCount, 10));
     return key;
 }
 
@@ -44,11 +44,11 @@ struct RecentTiles {
 RecentTiles recentTiles[256];
 
 bool isTileKey(const std::vector<int32_t>& key, const GameSnapshot& s) {
-    size_t stars = static_cast<size_t>(std::clamp(s.collectedStarCount, 0, 10));
-    if (key.size() != 4 + stars || key[0] != s.currentZoneX || key[1] != s.currentZoneY ||
-        key[2] != s.checkpointIdentity || key[3] != s.collectedStarCount)
+    size_t stars = static_cast<size_t>(std::clamp(s.progress.collectedStarCount, 0, 10));
+    if (key.size() != 4 + stars || key[0] != s.progress.currentZoneX || key[1] != s.progress.currentZoneY ||
+        key[2] != s.progress.checkpointIdentity || key[3] != s.progress.collectedStarCount)
         return false;
-    return std::equal(key.begin() + 4, key.end(), s.collectedStars);
+    return std::equal(key.begin() + 4, key.end(), s.progress.collectedStars);
 }
 
 // Frames stepped since the grid was last restored. The game writes the grid only when it builds a zone
@@ -60,32 +60,32 @@ constexpr long TILES_KEPT_FRAMES = 4;
 long framesSinceTiles = TILES_KEPT_FRAMES + 1;
 
 bool isWorldAt(const GameSnapshot& s) {
-    return world.currentZoneX == s.currentZoneX && world.currentZoneY == s.currentZoneY &&
-           world.checkpointIdentity == s.checkpointIdentity && world.collectedStarCount == s.collectedStarCount &&
-           std::equal(s.collectedStars, s.collectedStars + std::clamp(s.collectedStarCount, 0, 10),
-                      world.collectedStars);
+    return progress.currentZoneX == s.progress.currentZoneX && progress.currentZoneY == s.progress.currentZoneY &&
+           progress.checkpointIdentity == s.progress.checkpointIdentity && progress.collectedStarCount == s.progress.collectedStarCount &&
+           std::equal(s.progress.collectedStars, s.progress.collectedStars + std::clamp(s.progress.collectedStarCount, 0, 10),
+                      progress.collectedStars);
 }
 
 void restoreTiles(const GameSnapshot& s) {
-    uint32_t slot = (static_cast<uint32_t>(s.currentZoneX) * 31u + static_cast<uint32_t>(s.currentZoneY) * 977u +
-                     static_cast<uint32_t>(s.checkpointIdentity) * 7u + static_cast<uint32_t>(s.collectedStarCount)) &
+    uint32_t slot = (static_cast<uint32_t>(s.progress.currentZoneX) * 31u + static_cast<uint32_t>(s.progress.currentZoneY) * 977u +
+                     static_cast<uint32_t>(s.progress.checkpointIdentity) * 7u + static_cast<uint32_t>(s.progress.collectedStarCount)) &
                     255u;
     RecentTiles& recent = recentTiles[slot];
     if (!recent.tiles || !isTileKey(*recent.key, s)) {
         std::vector<int32_t> key = tileKey(s);
         auto found = tileCache.find(key);
         if (found == tileCache.end()) {
-            loadZone(s.currentZoneX, s.currentZoneY);
+            loadZone(s.progress.currentZoneX, s.progress.currentZoneY);
             TileArrays tiles;
-            std::memcpy(tiles.flags, world.tileFlags, sizeof tiles.flags);
-            std::memcpy(tiles.direction, world.tileDirection, sizeof tiles.direction);
+            std::memcpy(tiles.flags, room.tileFlags, sizeof tiles.flags);
+            std::memcpy(tiles.direction, room.tileDirection, sizeof tiles.direction);
             found = tileCache.emplace(key, tiles).first;
         }
         recent.tiles = &found->second;
         recent.key = &found->first;
     }
-    std::memcpy(world.tileFlags, recent.tiles->flags, sizeof world.tileFlags);
-    std::memcpy(world.tileDirection, recent.tiles->direction, sizeof world.tileDirection);
+    std::memcpy(room.tileFlags, recent.tiles->flags, sizeof room.tileFlags);
+    std::memcpy(room.tileDirection, recent.tiles->direction, sizeof room.tileDirection);
 }
 
 uint64_t mix(uint64_t h, int64_t v) {
@@ -97,8 +97,8 @@ uint64_t mix(uint64_t h, int64_t v) {
 // Two states closer than this play alike, near enough for a route.
 uint64_t stateHash(const GameSnapshot& s) {
     uint64_t h = 1469598103934665603ull;
-    h = mix(h, s.currentZoneX);
-    h = mix(h, s.currentZoneY);
+    h = mix(h, s.progress.currentZoneX);
+    h = mix(h, s.progress.currentZoneY);
     h = mix(h, static_cast<int64_t>(std::floor(s.player.x / 4.0f)));
     h = mix(h, static_cast<int64_t>(std::floor(s.player.y / 4.0f)));
     h = mix(h, std::lround(s.player.vx));
@@ -106,8 +106,8 @@ uint64_t stateHash(const GameSnapshot& s) {
     h = mix(h, s.player.flags);
     h = mix(h, s.movement.jumpHeld);
     h = mix(h, std::min(s.movement.airFrames, 3));
-    h = mix(h, s.checkpointIdentity);
-    h = mix(h, s.collectedStarCount);
+    h = mix(h, s.progress.checkpointIdentity);
+    h = mix(h, s.progress.collectedStarCount);
     h = mix(h, s.game.gameComplete);
     return h;
 }
@@ -129,8 +129,8 @@ double worldY(int32_t zoneY, float y) { return zoneY * 480.0 + y; }
 
 bool isStarTaken(const GameSnapshot& s, const RouteStar& star) {
     int32_t id = tileIdentity(star.zoneX, star.zoneY, star.column, star.row);
-    for (int i = 0; i < std::min(s.collectedStarCount, 10); ++i)
-        if (s.collectedStars[i] == id) return true;
+    for (int i = 0; i < std::min(s.progress.collectedStarCount, 10); ++i)
+        if (s.progress.collectedStars[i] == id) return true;
     return false;
 }
 
@@ -139,21 +139,21 @@ bool isStarTaken(const GameSnapshot& s, const RouteStar& star) {
 bool goalMet(const RouteGoal& goal, const GameSnapshot& start, const GameSnapshot& s) {
     switch (goal.kind) {
     case GoalKind::AnyStar:
-        return s.collectedStarCount > start.collectedStarCount;
+        return s.progress.collectedStarCount > start.progress.collectedStarCount;
     case GoalKind::Star:
-        for (int i = start.collectedStarCount; i < std::min(s.collectedStarCount, 10); ++i) {
-            int32_t id = s.collectedStars[i];
+        for (int i = start.progress.collectedStarCount; i < std::min(s.progress.collectedStarCount, 10); ++i) {
+            int32_t id = s.progress.collectedStars[i];
             int32_t zx = (id >> 24) & 0xff, zy = (id >> 16) & 0xff, c = (id >> 8) & 0xff, r = id & 0xff;
             if (zx == goal.zoneX && zy == goal.zoneY && (goal.column < 0 || (c == goal.column && r == goal.row)))
                 return true;
         }
         return false;
     case GoalKind::Checkpoint:
-        if (s.checkpointZoneX != goal.zoneX || s.checkpointZoneY != goal.zoneY) return false;
-        if (s.checkpointIdentity == start.checkpointIdentity) return false;
-        return goal.column < 0 || s.checkpointIdentity == tileIdentity(goal.zoneX, goal.zoneY, goal.column, goal.row);
+        if (s.progress.checkpointZoneX != goal.zoneX || s.progress.checkpointZoneY != goal.zoneY) return false;
+        if (s.progress.checkpointIdentity == start.progress.checkpointIdentity) return false;
+        return goal.column < 0 || s.progress.checkpointIdentity == tileIdentity(goal.zoneX, goal.zoneY, goal.column, goal.row);
     case GoalKind::Zone:
-        return s.currentZoneX == goal.zoneX && s.currentZoneY == goal.zoneY && !s.game.playerDead &&
+        return s.progress.currentZoneX == goal.zoneX && s.progress.currentZoneY == goal.zoneY && !s.game.playerDead &&
                !(s.player.flags & PLAYER_AIRBORNE);
     }
     return false;
@@ -181,7 +181,7 @@ std::vector<Target> targetsFor(const RouteGoal& goal, const GameSnapshot& start,
 // Frames still needed at the least, roughly: walking across, falling or jumping up and down.
 double estimate(const std::vector<Target>& targets, const GameSnapshot& s) {
     if (targets.empty()) return 0.0;
-    double x = worldX(s.currentZoneX, s.player.x), y = worldY(s.currentZoneY, s.player.y);
+    double x = worldX(s.progress.currentZoneX, s.player.x), y = worldY(s.progress.currentZoneY, s.player.y);
     double best = 1e30;
     for (const Target& t : targets) best = std::min(best, std::fabs(t.x - x) / 3.0 + std::fabs(t.y - y) / 8.0);
     return best;
@@ -238,14 +238,7 @@ GameSnapshot saveGame() {
     s.hazards = hazards;
     s.flow = flow;
     s.sound = sound;
-    s.currentZoneX = world.currentZoneX;
-    s.currentZoneY = world.currentZoneY;
-    s.checkpointZoneX = world.checkpointZoneX;
-    s.checkpointZoneY = world.checkpointZoneY;
-    s.checkpointIdentity = world.checkpointIdentity;
-    std::memcpy(s.collectedStars, world.collectedStars, sizeof s.collectedStars);
-    s.collectedStarCount = world.collectedStarCount;
-    s.zoneDistance = world.zoneDistance;
+    s.progress = progress;
     s.keys = 0;
     if (replay.keys[SDL_SCANCODE_LEFT]) s.keys |= ROUTE_LEFT;
     if (replay.keys[SDL_SCANCODE_RIGHT]) s.keys |= ROUTE_RIGHT;
@@ -262,16 +255,11 @@ void restoreGame(const GameSnapshot& s) {
     hazards = s.hazards;
     flow = s.flow;
     sound = s.sound;
-    world.checkpointZoneX = s.checkpointZoneX;
-    world.checkpointZoneY = s.checkpointZoneY;
-    world.checkpointIdentity = s.checkpointIdentity;
-    std::memcpy(world.collectedStars, s.collectedStars, sizeof world.collectedStars);
-    world.collectedStarCount = s.collectedStarCount;
+    // The room is rebuilt for the zone, checkpoint and stars of the saved progress.
+    progress = s.progress;
     if (!keepTiles) restoreTiles(s);
     framesSinceTiles = 0;
-    world.currentZoneX = s.currentZoneX;
-    world.currentZoneY = s.currentZoneY;
-    world.zoneDistance = s.zoneDistance;
+    progress = s.progress;  // loadZone recomputes the distance; the saved one stands
     std::memset(replay.keys, 0, sizeof replay.keys);
     if (s.keys & ROUTE_LEFT) replay.keys[SDL_SCANCODE_LEFT] = 1;
     if (s.keys & ROUTE_RIGHT) replay.keys[SDL_SCANCODE_RIGHT] = 1;
@@ -400,10 +388,10 @@ bool landsAlike(const GameSnapshot& from, const Move& move, const GameSnapshot& 
         playMove(move, true, phases);
         bool airborne = player.flags & PLAYER_AIRBORNE;
         if (game.playerDead || airborne != static_cast<bool>(landed.player.flags & PLAYER_AIRBORNE) ||
-            world.currentZoneX != landed.currentZoneX || world.currentZoneY != landed.currentZoneY ||
+            progress.currentZoneX != landed.progress.currentZoneX || progress.currentZoneY != landed.progress.currentZoneY ||
             std::fabs(player.y - landed.player.y) > (airborne ? 8.0f : 1.0f) ||
-            world.checkpointIdentity != landed.checkpointIdentity ||
-            world.collectedStarCount != landed.collectedStarCount)
+            progress.checkpointIdentity != landed.progress.checkpointIdentity ||
+            progress.collectedStarCount != landed.progress.collectedStarCount)
             return false;
     }
     restoreGame(landed);
@@ -450,7 +438,7 @@ StageResult searchStage(const RouteGoal& goal, const std::vector<RouteStar>& sta
             if (options.robust && !landsAlike(nodes[index].state, move, next))
                 continue;
             if (goal.keepCheckpoint &&
-                (next.checkpointZoneX != start.checkpointZoneX || next.checkpointZoneY != start.checkpointZoneY))
+                (next.progress.checkpointZoneX != start.progress.checkpointZoneX || next.progress.checkpointZoneY != start.progress.checkpointZoneY))
                 continue;
             if (!seen.insert(stateHash(next)).second) continue;
             long cost = nodes[index].cost + deadFrames;
@@ -553,15 +541,15 @@ SoftLockResult findSoftLocks(const RouteStar& checkpoint, const std::vector<Rout
     // Each proof from fresh records, not from whatever the last step of the one before left held.
     startHeadlessGame();
     resetToStart();
-    world.collectedStarCount = 0;
+    progress.collectedStarCount = 0;
     for (const RouteStar& star : stars) {
-        if (world.collectedStarCount >= WORLD_STAR_SLOTS) break;
-        world.collectedStars[world.collectedStarCount++] =
+        if (progress.collectedStarCount >= WORLD_STAR_SLOTS) break;
+        progress.collectedStars[progress.collectedStarCount++] =
             tileIdentity(star.zoneX, star.zoneY, star.column, star.row);
     }
-    world.checkpointZoneX = checkpoint.zoneX;
-    world.checkpointZoneY = checkpoint.zoneY;
-    world.checkpointIdentity = tileIdentity(checkpoint.zoneX, checkpoint.zoneY, checkpoint.column, checkpoint.row);
+    progress.checkpointZoneX = checkpoint.zoneX;
+    progress.checkpointZoneY = checkpoint.zoneY;
+    progress.checkpointIdentity = tileIdentity(checkpoint.zoneX, checkpoint.zoneY, checkpoint.column, checkpoint.row);
     loadZone(checkpoint.zoneX, checkpoint.zoneY);
     respawnAtCheckpoint();
     game.fadeTimer = 0;
@@ -576,7 +564,7 @@ SoftLockResult findSoftLocks(const RouteStar& checkpoint, const std::vector<Rout
     bool added = false;
     findOrAdd(index, stateHash(start), 0, added);
     int32_t count = 1;
-    std::vector<std::pair<int32_t, int32_t>> nodeZone = {{start.currentZoneX, start.currentZoneY}};
+    std::vector<std::pair<int32_t, int32_t>> nodeZone = {{start.progress.currentZoneX, start.progress.currentZoneY}};
     std::vector<std::pair<float, float>> nodeAt = {{start.player.x, start.player.y}};
 
     // Only the star tiles the player's middle passes matter; it stays in one tile for many frames.
@@ -589,15 +577,15 @@ SoftLockResult findSoftLocks(const RouteStar& checkpoint, const std::vector<Rout
         int32_t column = static_cast<int32_t>(std::floor((player.x + player.width * 0.5f) / 40.0f));
         int32_t row = static_cast<int32_t>(std::floor((player.y + player.height * 0.5f) / 40.0f));
         if (game.playerDead || column < 0 || column >= ZONE_COLUMNS || row < 0 || row >= ZONE_ROWS) return;
-        int32_t tile = tileIdentity(world.currentZoneX, world.currentZoneY, column, row);
+        int32_t tile = tileIdentity(progress.currentZoneX, progress.currentZoneY, column, row);
         if (tile == lastTile) return;
         lastTile = tile;
         for (size_t i = 0; i < starTiles.size(); ++i)
             if (starTiles[i] == tile) starReached[i] = 1;
     };
     auto finish = [&](Outcome& outcome) {
-        if (!game.playerDead && world.checkpointIdentity != start.checkpointIdentity) result.otherCheckpoint = true;
-        outcome.out = game.playerDead || world.checkpointIdentity != start.checkpointIdentity;
+        if (!game.playerDead && progress.checkpointIdentity != start.progress.checkpointIdentity) result.otherCheckpoint = true;
+        outcome.out = game.playerDead || progress.checkpointIdentity != start.progress.checkpointIdentity;
         if (!outcome.out) outcome.state = saveGame();
     };
 
@@ -642,7 +630,7 @@ SoftLockResult findSoftLocks(const RouteStar& checkpoint, const std::vector<Rout
             int32_t node = findOrAdd(index, hashes[a], count, added);
             if (added) {
                 ++count;
-                nodeZone.push_back({next.currentZoneX, next.currentZoneY});
+                nodeZone.push_back({next.progress.currentZoneX, next.progress.currentZoneY});
                 nodeAt.push_back({next.player.x, next.player.y});
                 frontier.push_back(next);
             }
@@ -697,8 +685,8 @@ SoftLockResult findSoftLocks(const RouteStar& checkpoint, const std::vector<Rout
         ++result.stuck;
         if (reported.insert(nodeZone[n]).second) {
             GameSnapshot sample = start;
-            sample.currentZoneX = nodeZone[n].first;
-            sample.currentZoneY = nodeZone[n].second;
+            sample.progress.currentZoneX = nodeZone[n].first;
+            sample.progress.currentZoneY = nodeZone[n].second;
             sample.player.x = nodeAt[n].first;
             sample.player.y = nodeAt[n].second;
             result.samples.push_back(sample);

@@ -9,14 +9,15 @@
 #include "gameplay/movement.h"
 #include "gameplay/sound.h"
 #include "gameplay/state.h"
+#include "world/world.h"
 
 // Keys of a script line, as bits: the letters the run command reads.
 constexpr uint8_t ROUTE_LEFT = 1;
 constexpr uint8_t ROUTE_RIGHT = 2;
 constexpr uint8_t ROUTE_JUMP = 4;
 
-// Everything one update reads or writes, except the world lines and the tile arrays,
-// which loadZone rebuilds from the zone, the checkpoint and the stars.
+// Everything one update reads or writes, record by record, except the world and the room, which
+// loadZone rebuilds from the progress.
 struct GameSnapshot {
     Player player;
     GameState game;
@@ -24,12 +25,7 @@ struct GameSnapshot {
     HazardState hazards;
     FlowState flow;
     SoundState sound;
-    int32_t currentZoneX, currentZoneY;
-    int32_t checkpointZoneX, checkpointZoneY;
-    int32_t checkpointIdentity;
-    int32_t collectedStars[10];
-    int32_t collectedStarCount;
-    int32_t zoneDistance;
+    ProgressState progress;
     uint8_t keys;  // held in the last frame
     int32_t pauseWasPressed;
 };

@@ -48,7 +48,7 @@ int judge(const Stage& stage) {
     if (game.deathCount > stage.start.game.deathCount + stage.deaths) return -1;
     GameSnapshot now = saveGame();
     if (stage.goal.keepCheckpoint &&
-        (now.checkpointZoneX != stage.start.checkpointZoneX || now.checkpointZoneY != stage.start.checkpointZoneY))
+        (now.progress.checkpointZoneX != stage.start.progress.checkpointZoneX || now.progress.checkpointZoneY != stage.start.progress.checkpointZoneY))
         return -1;
     return goalMet(stage.goal, stage.start, now) ? 1 : 0;
 }
@@ -278,7 +278,7 @@ int reportSlack(const std::vector<RouteStep>& script, const std::vector<ScriptNo
         int number = jump.step < lines.size() ? lines[jump.step] : 0;
         std::printf("jump  stage %zu  line %d  frame %ld  zone %d,%d  x %.1f  frames %+d..%+d  %d px%s\n",
                     jump.stage + 1, number, stepStart[jump.step] + 1,
-                    at.currentZoneX, at.currentZoneY, at.player.x, jump.low, jump.high, width,
+                    at.progress.currentZoneX, at.progress.currentZoneY, at.player.x, jump.low, jump.high, width,
                     width < SLACK_MIN_WINDOW ? "  narrow" : "");
     }
     double j1 = share(held[1], tried), j2 = share(held[2], tried);

@@ -34,12 +34,12 @@ int commandZone(int argc, char** argv) {
 
     std::string out = "{\"found\": ";
     out += found ? "true" : "false";
-    out += ", \"zone\": [" + std::to_string(world.currentZoneX) + ", " + std::to_string(world.currentZoneY) + "]";
-    out += ", \"distance\": " + std::to_string(world.zoneDistance);
+    out += ", \"zone\": [" + std::to_string(progress.currentZoneX) + ", " + std::to_string(progress.currentZoneY) + "]";
+    out += ", \"distance\": " + std::to_string(progress.zoneDistance);
     out += ", \"flags\": ";
-    appendArray(out, world.tileFlags);
+    appendArray(out, room.tileFlags);
     out += ", \"dirs\": ";
-    appendArray(out, world.tileDirection);
+    appendArray(out, room.tileDirection);
     out += "}\n";
     std::fputs(out.c_str(), stdout);
     return 0;
