@@ -16,6 +16,7 @@
 #include "render/sprite.h"
 #include "shell/display.h"
 #include "shell/platform.h"
+#include "shell/shell.h"
 #include "world/assets.h"
 #include "world/world.h"
 
@@ -28,20 +29,17 @@ bool openGame(const char* driver) {
     if (ready && current == driver) return true;
     if (ready) {
         freeAssets();
-        closeScreen();
-    } else {
-        setenv("SDL_VIDEODRIVER", "offscreen", 1);
-        if (!initSdl(SDL_INIT_VIDEO, IMG_INIT_PNG)) return false;
-        if (!changeDirectory(KESTRAVEL_SOURCE_DIR)) return false;
-        resetSoundState();
+        shutdownVideo();
     }
     ready = false;
     SDL_SetHint(SDL_HINT_RENDER_DRIVER, driver);
-    if (!openScreen(640, 480, 1, "Kestravel  -  Ctrl+F for Fullscreen", 1.0f)) return false;
+    if (!changeDirectory(KESTRAVEL_SOURCE_DIR)) return false;
+    GameStart start;
+    start.display = GAME_OFFSCREEN;
+    const char* failure = nullptr;
+    if (!startGame(start, failure)) return false;
     SDL_RendererInfo info{};
     if (SDL_GetRendererInfo(screen.renderer, &info) != 0 || std::string(info.name) != driver) return false;
-    initWorld();
-    startHeadlessGame();
     current = driver;
     ready = true;
     return true;

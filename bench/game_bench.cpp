@@ -15,6 +15,7 @@
 #include "gameplay/sound.h"
 #include "gameplay/state.h"
 #include "shell/display.h"
+#include "shell/shell.h"
 #include "world/world.h"
 
 namespace {
@@ -22,13 +23,10 @@ namespace {
 const std::string WORLD = std::string(KESTRAVEL_SOURCE_DIR) + "/data/game/world1.txt";
 
 bool startShippedWorld() {
-    resetSoundState();
-    resetWorldState();
-    resetGameState();
-    if (loadWorldLinesFrom(WORLD) <= 0) return false;
-    resetToStart();
-    startHeadlessGame();
-    return true;
+    GameStart start;
+    start.worldFile = WORLD;
+    const char* failure = nullptr;
+    return startGame(start, failure) && !world.lines.empty();
 }
 
 // Right for four seconds with a hop every half second, then left the same way, over and over;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "gameplay/state.h"
+#include "shell/shell.h"
 #include "world/textfile.h"
 #include "world/world.h"
 
@@ -27,12 +28,13 @@ void collectStars() {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    resetWorldState();
-    resetGameState();
-    loadWorldText(decodeText(std::string(reinterpret_cast<const char*>(data), size)));
+    const std::string text = decodeText(std::string(reinterpret_cast<const char*>(data), size));
+    GameStart start;
+    start.worldText = &text;
+    const char* failure = nullptr;
+    startGame(start, failure);
     for (const WorldZone& zone : world.zones)
         if (findZone(zone.x, zone.y) != &zone) __builtin_trap();
-    resetToStart();
 
     size_t headers = 0;
     for (std::string_view line : world.lines) {

@@ -10,21 +10,10 @@ HazardState hazards;
 
 namespace {
 
-constexpr float TILE = 40.0f;
+constexpr float TILE = TILE_SIZE;
 constexpr int32_t DEATH_FADE_FRAMES = 60;
 constexpr int32_t RESPAWN_AT_FADE = 30;
 constexpr int32_t STAR_POPUP_FRAMES = 240;
-
-// Grid cell of a point; false when it lies outside the zone (a centre on 640 or 480 does).
-bool tileAt(float px, float py, int& column, int& row) {
-    float c = std::floor(px / TILE);
-    float r = std::floor(py / TILE);
-    if (!(c >= 0.0f && c < static_cast<float>(ZONE_COLUMNS))) return false;
-    if (!(r >= 0.0f && r < static_cast<float>(ZONE_ROWS))) return false;
-    column = static_cast<int>(c);
-    row = static_cast<int>(r);
-    return true;
-}
 
 float centreX() { return player.x + player.width * 0.5f; }
 float centreY() { return player.y + player.height * 0.5f; }
@@ -44,7 +33,7 @@ void collectStar(int column, int row) {
     }
     game.starPopupTimer = STAR_POPUP_FRAMES;
     hazards.starPopupX = (static_cast<float>(column) + 0.5f) * TILE - 32.0f;
-    hazards.starPopupY = 448.0f - (static_cast<float>(row) + 0.5f) * TILE;
+    hazards.starPopupY = static_cast<float>(ZONE_HEIGHT) - 32.0f - (static_cast<float>(row) + 0.5f) * TILE;
 }
 
 void checkFootColumn(float px, int row) {

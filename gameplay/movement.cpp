@@ -9,6 +9,7 @@
 #include "gameplay/sound.h"
 #include "gameplay/state.h"
 #include "shell/input.h"
+#include "world/manifest.h"
 #include "world/world.h"
 
 MovementState movement;
@@ -24,13 +25,12 @@ constexpr float GROUND_PROBE = 0.1f;
 constexpr float FALL_START_DROP = 0.001f;
 constexpr float WALL_CLEARANCE = 0.001f;
 constexpr float HARD_LANDING_SPEED = 11.0f;
-constexpr int32_t HARD_LANDING_FRAME = 6;
 constexpr float WALK_ANIM_RATE = 0.04f;
 constexpr float SETTLE_RATE = 0.25f;
 constexpr float RISE_RATE = 0.6f;
 constexpr float FALL_RATE = 0.15f;
 constexpr int32_t PREVIEW_DELAY = 60;
-constexpr float TILE = 40.0f;
+constexpr float TILE = TILE_SIZE;
 
 bool onGround() { return (player.flags & PLAYER_AIRBORNE) == 0; }
 
@@ -89,20 +89,20 @@ void animate() {
         float speed = std::fabs(player.vx);
         if (speed >= 0.001f) {
             player.animTime += speed * WALK_ANIM_RATE;
-        } else if (player.animFrame != 0 && player.animFrame != 4) {
+        } else if (player.animFrame != CLOAK_STAND && player.animFrame != CLOAK_STAND_TOO) {
             player.animTime += SETTLE_RATE;
         }
     } else if (player.vy > 0.0f) {
-        if (player.animFrame != 2) player.animTime += RISE_RATE;
+        if (player.animFrame != CLOAK_RISE) player.animTime += RISE_RATE;
     } else {
-        if (player.animFrame != 5) player.animTime += FALL_RATE;
+        if (player.animFrame != CLOAK_FALL) player.animTime += FALL_RATE;
     }
     while (player.animTime >= 1.0f) {
         player.animTime -= 1.0f;
-        player.animFrame = (player.animFrame + 1) % 8;
+        player.animFrame = (player.animFrame + 1) % CLOAK_FRAMES;
     }
     // The rising pose never shows on ground.
-    if (onGround() && player.animFrame == 2) player.animFrame = 3;
+    if (onGround() && player.animFrame == CLOAK_RISE) player.animFrame = CLOAK_AFTER_RISE;
 }
 
 void land() {
@@ -122,7 +122,7 @@ void resolveCollision() {
         } else {
             p.y = std::ceil(p.y / TILE) * TILE;
             if (std::fabs(p.vy) > HARD_LANDING_SPEED) {
-                p.animFrame = HARD_LANDING_FRAME;
+                p.animFrame = CLOAK_HARD_LANDING;
                 p.animTime = 0.0f;
                 playSound(SOUND_LAND, false);
             }
@@ -215,11 +215,11 @@ bool checkZoneEdges() {
     float cy = player.y + player.height * 0.5f;
     if (cx < 0.0f) {
         changeZone(-1, 0);
-    } else if (cx > 640.0f) {
+    } else if (cx > static_cast<float>(ZONE_WIDTH)) {
         changeZone(1, 0);
     } else if (cy < 0.0f) {
         changeZone(0, -1);
-    } else if (cy > 480.0f) {
+    } else if (cy > static_cast<float>(ZONE_HEIGHT)) {
         changeZone(0, 1);
     } else {
         return false;

@@ -4,6 +4,7 @@
 
 #include "shell/input.h"
 #include "shell/platform.h"
+#include "world/manifest.h"
 
 SoundState sound;
 AudioState audio;
@@ -152,7 +153,7 @@ void loadMusic() {
     if (audio.musicLoadTried) return;
     audio.musicLoadTried = 1;
     if (isSoundLoaded(SOUND_MUSIC)) return;
-    if (loadSound(SOUND_MUSIC, MUSIC_FILE, true)) setSoundVolume(SOUND_MUSIC, SOUND_MUSIC_VOLUME);
+    if (loadSound(SOUND_MUSIC, ASSET_MUSIC, true)) setSoundVolume(SOUND_MUSIC, SOUND_MUSIC_VOLUME);
 }
 
 void updateSoundToggle() {

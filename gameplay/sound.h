@@ -25,7 +25,6 @@ constexpr int SOUND_MAX_EFFECT_SECONDS = 10;
 constexpr int64_t SOUND_MAX_EFFECT_FILE_BYTES = 16ll * 1024 * 1024;
 constexpr int64_t SOUND_MAX_MUSIC_FILE_BYTES = 16ll * 1024 * 1024;
 
-constexpr const char* MUSIC_FILE = "data/music/QuayShort.ogg";
 
 struct SoundState {
     int32_t soundVolumes[SOUND_SLOTS];  // default volume per slot, 0..100

@@ -12,6 +12,7 @@
 #include "shell/display.h"
 #include "shell/platform.h"
 #include "world/assets.h"
+#include "world/manifest.h"
 #include "world/world.h"
 
 FrameState frame;
@@ -19,15 +20,15 @@ FrameState frame;
 static int nearest(double v) { return int(std::lround(v)); }
 
 int tileFrame(int32_t flags, int32_t direction, int column, int row) {
-    if (flags & TILE_WALL) return 0;
-    if (flags & TILE_CHECKPOINT_ACTIVE) return 2;
-    if (flags & TILE_CHECKPOINT) return 2;
-    if (flags & TILE_SPIKE) return 4 + direction;
-    // Open tiles on the border: the row tests win over the column tests.
-    if (row == 0) return 10;
-    if (row == ZONE_ROWS - 1) return 8;
-    if (column == 0) return 11;
-    if (column == ZONE_COLUMNS - 1) return 9;
+    if (flags & TILE_WALL) return SHEET_WALL;
+    if (flags & TILE_CHECKPOINT_ACTIVE) return SHEET_CHECKPOINT;
+    if (flags & TILE_CHECKPOINT) return SHEET_CHECKPOINT;
+    if (flags & TILE_SPIKE) return SHEET_SPIKE + direction;
+    // Open tiles on the border show the way out: the row tests win over the column tests.
+    if (row == 0) return SHEET_EDGE + DIR_DOWN;
+    if (row == ZONE_ROWS - 1) return SHEET_EDGE + DIR_UP;
+    if (column == 0) return SHEET_EDGE + DIR_LEFT;
+    if (column == ZONE_COLUMNS - 1) return SHEET_EDGE + DIR_RIGHT;
     return -1;
 }
 
@@ -38,10 +39,13 @@ static Sprite* currentSheet() {
     return assets.sheets[distance];
 }
 
+// The zone is drawn where it fills the screen: zone y up from its bottom, screen y down from its top.
+static_assert(ZONE_WIDTH == SCREEN_WIDTH && ZONE_HEIGHT == SCREEN_HEIGHT);
+
 static void drawRoomStraight(Sprite* sheet) {
     if (sheet) {
-        selectFrame(sheet, 1);
-        drawSpriteSized(sheet, 0, 0, 640, 480);
+        selectFrame(sheet, SHEET_BACKGROUND);
+        drawSpriteSized(sheet, 0, 0, SCREEN_WIDTH, SCREEN_HEIGHT);
     }
 
     Sprite* star = assets.stars[0];
@@ -54,12 +58,12 @@ static void drawRoomStraight(Sprite* sheet) {
             int chosen = tileFrame(flags, room.tileDirection[index], column, row);
             if (chosen >= 0 && sheet) {
                 selectFrame(sheet, chosen);
-                drawSprite(sheet, column * TILE_SIZE, 480 - (row + 1) * TILE_SIZE);
+                drawSprite(sheet, column * TILE_SIZE, ZONE_HEIGHT - (row + 1) * TILE_SIZE);
             }
             if (flags & TILE_STAR) {
                 setSpriteAlpha(star, 255);
                 drawSprite(star, nearest((column + 0.5) * TILE_SIZE - halfWidth),
-                           nearest(480 - (row + 0.5) * TILE_SIZE - halfHeight));
+                           nearest(ZONE_HEIGHT - (row + 0.5) * TILE_SIZE - halfHeight));
             }
         }
     }
@@ -70,8 +74,8 @@ static void drawRoomStraight(Sprite* sheet) {
 static void roomCacheSize(float* scaleX, float* scaleY, int* width, int* height) {
     SDL_RenderGetScale(screen.renderer, scaleX, scaleY);
     if (!(*scaleX > 0.0f) || !(*scaleY > 0.0f)) *scaleX = *scaleY = 1.0f;
-    *width = static_cast<int>(std::lround(640.0 * *scaleX));
-    *height = static_cast<int>(std::lround(480.0 * *scaleY));
+    *width = static_cast<int>(std::lround(SCREEN_WIDTH * double(*scaleX)));
+    *height = static_cast<int>(std::lround(SCREEN_HEIGHT * double(*scaleY)));
     if (*width < 1) *width = 1;
     if (*height < 1) *height = 1;
 }
@@ -142,7 +146,7 @@ void drawRoom() {
         drawRoomStraight(sheet);
         return;
     }
-    SDL_Rect whole = {0, 0, 640, 480};
+    SDL_Rect whole = {0, 0, SCREEN_WIDTH, SCREEN_HEIGHT};
     SDL_RenderCopy(screen.renderer, frame.roomCache, nullptr, &whole);
 }
 
@@ -178,7 +182,8 @@ static void drawPlayer() {
         alpha = nearest(100.0 * std::sin(double(clockMs()) / 600.0) + 140.0);
     }
     setSpriteAlpha(sprite, alpha);
-    drawSpriteEx(sprite, nearest(player.x), nearest(480.0 - player.y - player.height), 0.0, player.facing == 1 ? 0 : 1);
+    drawSpriteEx(sprite, nearest(player.x), nearest(double(ZONE_HEIGHT) - player.y - player.height), 0.0,
+                 player.facing == 1 ? 0 : 1);
 }
 
 static void drawJumpPreview() {
@@ -195,7 +200,7 @@ static void drawJumpPreview() {
     }
     if (game.previewAlpha <= 0) return;
     Sprite* sprite = player.sprite;
-    frame.previewScreenY = nearest(480.0 - double(movement.jumpPreviewRow) * TILE_SIZE - player.height);
+    frame.previewScreenY = nearest(ZONE_HEIGHT - double(movement.jumpPreviewRow) * TILE_SIZE - player.height);
     setSpriteAlpha(sprite, game.previewAlpha);
     selectFrame(sprite, movement.previewFrame);
     drawSpriteEx(sprite, movement.previewX, frame.previewScreenY, 0.0, movement.previewFacing == 1 ? 0 : 1);
@@ -208,7 +213,7 @@ static void drawFade() {
     int alpha = int(f * 255.0);
     if (alpha < 0) alpha = 0;  // a timer beyond 60 would otherwise wrap into the colour
     if (alpha > 255) alpha = 255;
-    fillRect(0, 0, 640, 480, rgba(0, 0, 0, alpha));
+    fillRect(0, 0, SCREEN_WIDTH, SCREEN_HEIGHT, rgba(0, 0, 0, alpha));
 }
 
 void drawFrame() {

@@ -11,17 +11,19 @@
 #include "shell/display.h"
 #include "shell/shell.h"
 #include "world/assets.h"
+#include "world/manifest.h"
 #include "world/world.h"
 
 static int nearest(double v) { return int(std::lround(v)); }
 
-static int slotX(int n) { return nearest((n + 3) * 40.0 + 4.0); }
+static constexpr double SLOT_SPACING = 40.0;
+static int slotX(int n) { return nearest((n + 3) * SLOT_SPACING + 4.0); }
 static constexpr int SLOT_Y = 84;
 
 void drawSplash() {
     if (flow.introFrames >= 75) return;
     Sprite* logo = assets.splashLogo;
-    drawSprite(logo, (640 - spriteDrawWidth(logo)) / 2, (480 - spriteDrawHeight(logo)) / 2);
+    drawSprite(logo, (SCREEN_WIDTH - spriteDrawWidth(logo)) / 2, (SCREEN_HEIGHT - spriteDrawHeight(logo)) / 2);
 }
 
 void drawStarRow() {
@@ -152,11 +154,13 @@ struct ControlRow {
     ControlIcon controller;
 };
 const ControlRow CONTROL_ROWS[] = {
-    {115, {"MOVE", nullptr}, {115, 0}, {{false, 4, 276}, {false, 5, 324}, {false, 0, 396}, {false, 1, 444}}, 4, {false, 10, 360}},
-    {175, {"JUMP", nullptr}, {175, 0}, {{false, 6, 300}, {false, 2, 420}}, 2, {false, 8, 360}},
-    {235, {"PAUSE", nullptr}, {235, 0}, {{true, 3, 336}}, 1, {true, 4, 336}},
-    {295, {"MUTE", nullptr}, {295, 0}, {{false, 7, 360}}, 1, {false, 9, 360}},
-    {355, {"FULL", "SCREEN"}, {345, 377}, {{true, 1, 312}, {false, 3, 408}}, 2, {true, 5, 336}},
+    {115, {"MOVE", nullptr}, {115, 0},
+     {{false, ICON_A, 276}, {false, ICON_D, 324}, {false, ICON_LEFT, 396}, {false, ICON_RIGHT, 444}}, 4,
+     {false, ICON_DPAD, 360}},
+    {175, {"JUMP", nullptr}, {175, 0}, {{false, ICON_W, 300}, {false, ICON_UP, 420}}, 2, {false, ICON_PAD_A, 360}},
+    {235, {"PAUSE", nullptr}, {235, 0}, {{true, ICON_ESC, 336}}, 1, {true, ICON_START, 336}},
+    {295, {"MUTE", nullptr}, {295, 0}, {{false, ICON_M, 360}}, 1, {false, ICON_PAD_Y, 360}},
+    {355, {"FULL", "SCREEN"}, {345, 377}, {{true, ICON_CTRL, 312}, {false, ICON_F, 408}}, 2, {true, ICON_BACK, 336}},
 };
 
 struct AboutLine {

@@ -4,6 +4,10 @@
 #include <cstdint>
 #include <string>
 
+// The logical screen everything is drawn on, scaled to the window or the display.
+constexpr int SCREEN_WIDTH = 640;
+constexpr int SCREEN_HEIGHT = 480;
+
 struct ScreenState {
     int32_t logicalWidth;            // 640 once open
     int32_t logicalHeight;           // 480 once open

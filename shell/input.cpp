@@ -4,6 +4,7 @@
 
 #include "shell/display.h"
 #include "shell/platform.h"
+#include "world/manifest.h"
 
 InputState input;
 
@@ -133,8 +134,8 @@ void updateController() {
 
 void loadControllerMappings() {
     // A folder opens as a file of absurd size and a FIFO never opens: only a plain file is read.
-    if (!isRegularFile("data/game/gamecontrollerdb.txt")) return;
-    SDL_RWops* file = SDL_RWFromFile("data/game/gamecontrollerdb.txt", "rb");
+    if (!isRegularFile(ASSET_MAPPINGS)) return;
+    SDL_RWops* file = SDL_RWFromFile(ASSET_MAPPINGS, "rb");
     if (!file) return;
     SDL_GameControllerAddMappingsFromRW(file, 1);
 }

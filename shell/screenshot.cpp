@@ -193,10 +193,10 @@ bool trimmedSize(int iw, int ih, int* w, int* h) {
     const long long height = ih;
     long long keptWidth = width;
     long long keptHeight = height;
-    if (width > height * 640 / 480)
-        keptWidth = height * 640 / 480;
-    else if (height > width * 480 / 640)
-        keptHeight = width * 480 / 640;
+    if (width > height * SCREEN_WIDTH / SCREEN_HEIGHT)
+        keptWidth = height * SCREEN_WIDTH / SCREEN_HEIGHT;
+    else if (height > width * SCREEN_HEIGHT / SCREEN_WIDTH)
+        keptHeight = width * SCREEN_HEIGHT / SCREEN_WIDTH;
     if (w) *w = static_cast<int>(keptWidth);
     if (h) *h = static_cast<int>(keptHeight);
     return keptWidth != width || keptHeight != height;

@@ -5,12 +5,15 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <new>
 #include <string>
 
 #include "gameplay/flow.h"
 #include "gameplay/hazards.h"
 #include "gameplay/movement.h"
+#include "gameplay/replay.h"
 #include "gameplay/sound.h"
 #include "gameplay/state.h"
 #include "render/frame.h"
@@ -20,6 +23,7 @@
 #include "shell/platform.h"
 #include "shell/screenshot.h"
 #include "world/assets.h"
+#include "world/manifest.h"
 #include "world/world.h"
 
 ShellState shell;
@@ -68,39 +72,121 @@ void handleZoomKeys() {
 constexpr size_t OUT_OF_MEMORY_RESERVE_BYTES = 256 * 1024;
 char* outOfMemoryReserve = nullptr;
 
-void startUp() {
-    // Loading a hostile data folder can exhaust memory; say so instead of aborting.
-    outOfMemoryReserve = new (std::nothrow) char[OUT_OF_MEMORY_RESERVE_BYTES];
-    std::set_new_handler(outOfMemoryExit);
+// Every record the game keeps but the world's, the screen's and the assets', at its program-start value.
+void resetPlayRecords() {
     resetSoundState();
-    resetWorldState();
     resetInputState();
     resetGameState();
     resetFlowState();
     resetMovementState();
     resetHazardState();
     resetShellState();
+    resetProgressState();
+    replay = ReplayState{};
+}
 
-    // Before SDL is touched, so a missing data folder opens no window at all.
-    if (!findDataFolder(WORLD_FILE)) fatalExit("Game data not found!");
+// Frames run by runHeadlessFrame: the intro counts as over and the keys are the replay record's.
+void holdReplayKeys() {
+    flow.introFrames = INTRO_FRAMES;
+    std::memset(screen.previousKeyState, 0, sizeof screen.previousKeyState);
+    screen.keyState = replay.keys;
+}
 
+// The data folder found as the game finds it, by its pictures (a named world needs no world1.txt there),
+// or a data folder beside the world file.
+bool findPicturesFolder(const std::string& worldFile) {
+    if (findDataFolder(ASSET_PICTURES_FOLDER)) return true;
+    if (worldFile.empty()) return false;
+    const std::string beside = std::filesystem::path(worldFile).parent_path().string();
+    return isDirectory(beside + pathSeparator() + ASSET_PICTURES_FOLDER) && changeDirectory(beside);
+}
+
+bool startSdl(const char*& failure) {
     if (sdlVersionNumber() < parseVersion(REQUIRED_SDL_VERSION)) {
         const std::string warning = "Warning: You are using SDL version " + sdlVersionString() +
                                     "\n\nThis game is built for SDL 2.0.14 or newer!";
         showMessageBox("Kestravel", warning.c_str(), MESSAGE_WARNING);
     }
-    if (!initSdl(SDL_INIT_VIDEO | SDL_INIT_JOYSTICK | SDL_INIT_GAMECONTROLLER, IMG_INIT_PNG))
-        fatalExit("SDL could not be initialized!");
-    if (!initAudio()) fatalExit("Audio could not be initalized!");
-    if (!openScreen(640, 480, 1, WINDOW_TITLE, 1.0f)) fatalExit("Screen could not be opened!");
-    applyWindowIcon("data/graphics/icon.png");
+    if (!initSdl(SDL_INIT_VIDEO | SDL_INIT_JOYSTICK | SDL_INIT_GAMECONTROLLER, IMG_INIT_PNG)) {
+        failure = "SDL could not be initialized!";
+        return false;
+    }
+    if (!initAudio()) {
+        failure = "Audio could not be initalized!";
+        return false;
+    }
+    if (!openScreen(SCREEN_WIDTH, SCREEN_HEIGHT, 1, WINDOW_TITLE, 1.0f)) {
+        failure = "Screen could not be opened!";
+        return false;
+    }
+    applyWindowIcon(ASSET_ICON);
     // The music decoder and the PNG reader and writer are linked in: nothing to start.
-    initWorld();
-    std::set_new_handler(nullptr);
-    delete[] outOfMemoryReserve;
-    outOfMemoryReserve = nullptr;
+    return true;
 }
+
+// Drawn in software, as the pictures the tools compare were, unless a driver was asked for.
+bool startOffscreen(const char*& failure) {
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
+    if (!SDL_GetHint(SDL_HINT_RENDER_DRIVER)) SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
+    if (!initSdl(SDL_INIT_VIDEO, IMG_INIT_PNG)) {
+        failure = "SDL could not be initialized!";
+        return false;
+    }
+    if (!openScreen(SCREEN_WIDTH, SCREEN_HEIGHT, 1, WINDOW_TITLE, 1.0f)) {
+        failure = "Screen could not be opened!";
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
+
+bool startGame(const GameStart& given, const char*& failure) {
+    failure = nullptr;
+    GameStart start = given;
+    resetWorldState();
+    resetPlayRecords();
+    // The working directory moves to the data folder; a named world stays where it was named.
+    if (!start.worldFile.empty()) {
+        std::error_code error;
+        const std::filesystem::path absolute = std::filesystem::absolute(start.worldFile, error);
+        if (!error) start.worldFile = absolute.string();
+    }
+    const bool named = start.worldText || !start.worldFile.empty();
+    // Before SDL is touched, so a missing data folder opens no window at all.
+    bool folder = false;
+    if (!named) folder = findDataFolder(WORLD_FILE);
+    else if (start.display != GAME_HEADLESS) folder = findPicturesFolder(start.worldFile);
+    if (!folder && (!named || start.display == GAME_WINDOW)) {
+        failure = "Game data not found!";
+        return false;
+    }
+    if (start.display != GAME_HEADLESS) {
+        if (!(start.display == GAME_WINDOW ? startSdl(failure) : startOffscreen(failure))) return false;
+        assets = AssetState{};
+        // The game's own world is read in its place among the assets.
+        if (folder) loadAssets(named ? "" : WORLD_FILE);
+    } else if (!named) {
+        loadWorldLines();
+    }
+    if (start.worldText) loadWorldText(*start.worldText);
+    else if (named) loadWorldLinesFrom(start.worldFile);
+    resetToStart();
+    if (start.display != GAME_WINDOW) holdReplayKeys();
+    if (start.skipIntro) {
+        flow.introFrames = INTRO_FRAMES;
+        loadMusic();  // what the end of the intro does
+    }
+    return true;
+}
+
+void restartHeadlessGame() {
+    Sprite* sprite = player.sprite;  // an asset, kept in the player record
+    resetPlayRecords();
+    player.sprite = sprite;
+    resetToStart();
+    holdReplayKeys();
+}
 
 void resetShellState() {
     shell = ShellState{};
@@ -158,7 +244,17 @@ bool runFrame() {
 }
 
 int runGame() {
-    startUp();
+    // Loading a hostile data folder can exhaust memory; say so instead of aborting.
+    outOfMemoryReserve = new (std::nothrow) char[OUT_OF_MEMORY_RESERVE_BYTES];
+    std::set_new_handler(outOfMemoryExit);
+    GameStart start;
+    start.display = GAME_WINDOW;
+    const char* failure = nullptr;
+    if (!startGame(start, failure)) fatalExit(failure);
+    std::set_new_handler(nullptr);
+    delete[] outOfMemoryReserve;
+    outOfMemoryReserve = nullptr;
+
     raiseTimerResolution();
     while (runFrame()) {
     }

@@ -1,6 +1,7 @@
 #pragma once
 // Start-up, the frame loop and shutdown.
 #include <cstdint>
+#include <string>
 
 struct ShellState {
     int32_t zoomLevel;            // 4..15, window scale = zoomLevel * 0.1
@@ -16,6 +17,27 @@ struct ShellState {
 };
 extern ShellState shell;
 
+// How a game starts: the program's own way, or a tool's or a test's.
+enum GameDisplay {
+    GAME_HEADLESS,   // nothing of SDL: the world and the update, keys held through the replay record
+    GAME_OFFSCREEN,  // an offscreen window drawn in software with every picture and the font, no sound; keys
+                     // held through the replay record
+    GAME_WINDOW,     // the program's own: SDL, the sound output, the window and every asset, keys from the keyboard
+};
+struct GameStart {
+    GameDisplay display = GAME_HEADLESS;
+    std::string worldFile;                   // the world to play; "": the data folder's own, found as the game finds it
+    const std::string* worldText = nullptr;  // the world itself, read as a world file reads, instead of a file
+    bool skipIntro = false;                  // from the first frame after the logo
+};
+// Every record to its program-start value, then SDL, the screen, the assets and the world as the display asks,
+// and the player at the world's start. False, with the message the game shows for the step that failed, when
+// the data folder, SDL, the sound output or the window cannot be had; the pictures are only looked for where
+// a world file is named, and a folder without them leaves them out.
+bool startGame(const GameStart& start, const char*& failure);
+// A new game on the world already read: every record but the world, the screen and the assets at its
+// program-start value, the player at the world's start, the intro over, keys held through the replay record.
+void restartHeadlessGame();
 void resetShellState();           // program-start values, first clock reading
 int runGame();                    // the whole program; main only calls this
 bool runFrame();                  // one pass of the loop; false once the game should end

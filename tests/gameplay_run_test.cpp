@@ -7,7 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "gameplay/replay.h"
 #include "tests/support/gameplay_support.h"
+
+using namespace std::string_view_literals;
 
 namespace {
 
@@ -113,6 +116,38 @@ TEST(RunCommand, BadInputIsRefused) {
     auto lines = runScript(levelWorld(1), "\r\n  # note\n2 r\r\n", "", status);
     EXPECT_EQ(status, 0);
     EXPECT_EQ(lines.size(), 2u);
+}
+
+TEST(KeyScripts, OneReaderForEveryCommand) {
+    KeyScript script;
+    std::string error;
+    ASSERT_TRUE(readKeyScript("# start\r\n\n  3 lRj\r\n\t# jump now \n1 -\n2 udpcbm", script, error)) << error;
+    ASSERT_EQ(script.steps.size(), 3u) << "a last line without its line break still counts";
+    EXPECT_EQ(script.steps[0].frames, 3);
+    EXPECT_EQ(script.steps[0].keys, REPLAY_LEFT | REPLAY_RIGHT | REPLAY_JUMP);
+    EXPECT_EQ(script.steps[1].keys, 0);
+    EXPECT_EQ(keyLetters(script.steps[2].keys), "UDPCBM");
+    EXPECT_EQ(script.lines, (std::vector<int32_t>{3, 5, 6}));
+    ASSERT_EQ(script.notes.size(), 2u);
+    EXPECT_EQ(script.notes[1].text, "jump now");
+    EXPECT_EQ(script.notes[1].step, 1u);
+    EXPECT_EQ(script.notes[1].line, 4);
+    // What the writer makes, the reader takes back.
+    std::string written;
+    for (const ScriptStep& step : script.steps) written += keyScriptLine(step);
+    EXPECT_EQ(written, "3 LRJ\n1 -\n2 UDPCBM\n");
+    KeyScript again;
+    ASSERT_TRUE(readKeyScript(written, again, error));
+    EXPECT_EQ(again.steps.size(), 3u);
+
+    for (std::string_view bad : {"0 R"sv, "5 -L"sv, "5 Q"sv, "5 R J"sv, "5"sv, "5R"sv, "+5 R"sv, "2000000001 R"sv, "5 R\0"sv}) {
+        SCOPED_TRACE(bad);
+        EXPECT_FALSE(readKeyScript(bad, script, error));
+        EXPECT_EQ(error.rfind("line 1: ", 0), 0u) << error;
+    }
+    EXPECT_TRUE(readKeyScript("2000000000 R", script, error));
+    EXPECT_TRUE(readKeyScript("", script, error));
+    EXPECT_TRUE(script.steps.empty());
 }
 
 TEST(RunCommand, HeaderNamesEveryField) {

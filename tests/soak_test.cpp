@@ -144,16 +144,11 @@ private:
 class Soak : public ::testing::Test {
 protected:
     void SetUp() override {
-        resetSoundState();
-        resetWorldState();
-        resetGameState();
-        resetFlowState();
-        resetMovementState();
-        resetHazardState();
-        resetShellState();
-        ASSERT_GT(loadWorldLinesFrom(WORLD), 0) << WORLD;
-        resetToStart();
-        startHeadlessGame();
+        GameStart start;
+        start.worldFile = WORLD;
+        const char* failure = nullptr;
+        ASSERT_TRUE(startGame(start, failure));
+        ASSERT_FALSE(world.lines.empty()) << WORLD;
     }
 };
 

@@ -11,6 +11,7 @@
 #include "shell/display.h"
 #include "shell/input.h"
 #include "tests/support/sound_support.h"
+#include "world/manifest.h"
 
 namespace {
 
@@ -454,7 +455,7 @@ TEST_F(SoundOutput, LoadMusicLoadsTheTrackOnceAtVolumeForty) {
 
     loadMusic();  // no track there yet
     EXPECT_FALSE(isSoundLoaded(SOUND_MUSIC));
-    std::filesystem::copy_file(files.loopOgg, home + "/" + MUSIC_FILE);
+    std::filesystem::copy_file(files.loopOgg, home + "/" + ASSET_MUSIC);
     loadMusic();
     EXPECT_FALSE(isSoundLoaded(SOUND_MUSIC)) << "a failed load is not retried";
 

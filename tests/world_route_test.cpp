@@ -18,6 +18,7 @@
 #include "gameplay/replay.h"
 #include "gameplay/sound.h"
 #include "gameplay/state.h"
+#include "shell/shell.h"
 #include "tests/support/gameplay_support.h"
 #include "world/world.h"
 
@@ -30,11 +31,6 @@ const std::string TOOL = std::string(KESTRAVEL_BIN_DIR) + "/kestravel-world";
 // Six minutes of play; the committed route needs about 19,250 frames.
 constexpr long ROUTE_FRAME_LIMIT = 21600;
 
-struct Step {
-    long frames;
-    std::vector<int> keys;
-};
-
 std::string readText(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::stringstream text;
@@ -42,41 +38,11 @@ std::string readText(const std::string& path) {
     return text.str();
 }
 
-// The run command's script: "COUNT KEYS" with L, R, J or "-"; "#" lines are notes.
-bool parseScript(const std::string& text, std::vector<Step>& steps) {
-    std::istringstream in(text);
-    std::string line;
-    while (std::getline(in, line)) {
-        std::istringstream fields(line);
-        std::string count, keys;
-        if (!(fields >> count) || count[0] == '#') continue;
-        if (!(fields >> keys)) return false;
-        Step step{std::stol(count), {}};
-        for (char key : keys) {
-            if (key == 'L') step.keys.push_back(SDL_SCANCODE_LEFT);
-            else if (key == 'R') step.keys.push_back(SDL_SCANCODE_RIGHT);
-            else if (key == 'J') step.keys.push_back(SDL_SCANCODE_SPACE);
-            else if (key != '-') return false;
-        }
-        steps.push_back(step);
-    }
-    return true;
-}
-
-void heldFrame(const std::vector<int>& keys) {
-    uint8_t state[REPLAY_KEYS] = {};
-    for (int key : keys) state[key] = 1;
-    runHeadlessFrame(state);
-}
-
 bool playShippedWorld() {
-    resetWorldState();
-    resetGameState();
-    resetSoundState();
-    startHeadlessGame();
-    bool loaded = loadWorldLinesFrom(WORLD) > 0;
-    resetToStart();
-    return loaded;
+    GameStart start;
+    start.worldFile = WORLD;
+    const char* failure = nullptr;
+    return startGame(start, failure) && !world.lines.empty();
 }
 
 // Zone coordinates of every block header, in file order.
@@ -106,16 +72,19 @@ std::vector<std::string> lastRunLine(const std::string& worldPath, const std::st
 
 TEST(ShippedWorld, RouteScriptTakesAllTenStarsAndSeesEveryDistance) {
     ASSERT_TRUE(playShippedWorld());
-    std::vector<Step> steps;
-    ASSERT_TRUE(parseScript(readText(ROUTE), steps)) << ROUTE;
-    ASSERT_FALSE(steps.empty());
+    KeyScript script;
+    std::string error;
+    ASSERT_TRUE(readKeyScript(readText(ROUTE), script, error)) << ROUTE << ": " << error;
+    ASSERT_FALSE(script.steps.empty());
 
     std::set<int32_t> distances;
     long frame = 0;
     long completedAt = -1;
-    for (const Step& step : steps) {
+    uint8_t keys[REPLAY_KEYS];
+    for (const ScriptStep& step : script.steps) {
+        heldKeys(step.keys, keys);
         for (long i = 0; i < step.frames; ++i) {
-            heldFrame(step.keys);
+            runHeadlessFrame(keys);
             ++frame;
             distances.insert(progress.zoneDistance);
             if (game.gameComplete && completedAt < 0) completedAt = frame;

@@ -1,4 +1,7 @@
 #pragma once
+#include <string>
+
+#include "world/world.h"
 // Every picture, sound and the font, loaded once at start-up.
 struct Sprite;
 struct Font;
@@ -14,5 +17,7 @@ struct AssetState {
 };
 extern AssetState assets;
 
-void loadAssets();
+// The world is read from worldFile, or left as it is when that is empty; the game ends when the
+// file is missing or too large.
+void loadAssets(const std::string& worldFile = WORLD_FILE);
 void initWorld();

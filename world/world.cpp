@@ -1,6 +1,7 @@
 #include "world/world.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 #include "gameplay/state.h"
@@ -33,22 +34,6 @@ int32_t wrapAdd(int32_t a, int32_t b) {
 }
 
 bool testPath(const std::string& path) { return pathExists(path); }
-
-// The only way std::to_string writes an int32: "-" for a negative value, no "+", no leading zeros.
-bool readPlainNumber(std::string_view text, int32_t& value) {
-    bool negative = !text.empty() && text[0] == '-';
-    std::string_view digits = text.substr(negative ? 1 : 0);
-    if (digits.empty() || digits.size() > 10 || (digits[0] == '0' && (digits.size() > 1 || negative))) return false;
-    int64_t parsed = 0;
-    for (char c : digits) {
-        if (c < '0' || c > '9') return false;
-        parsed = parsed * 10 + (c - '0');
-    }
-    if (negative) parsed = -parsed;
-    if (parsed < INT32_MIN || parsed > INT32_MAX) return false;
-    value = static_cast<int32_t>(parsed);
-    return true;
-}
 
 uint32_t zoneHash(int32_t x, int32_t y, size_t slotCount) {
     uint64_t key = (static_cast<uint64_t>(static_cast<uint32_t>(x)) << 32) | static_cast<uint32_t>(y);
@@ -122,8 +107,27 @@ void placeInTile(float column, float row) {
 
 }  // namespace
 
+bool readPlainNumber(std::string_view text, int32_t& value) {
+    bool negative = !text.empty() && text[0] == '-';
+    std::string_view digits = text.substr(negative ? 1 : 0);
+    if (digits.empty() || digits.size() > 10 || (digits[0] == '0' && (digits.size() > 1 || negative))) return false;
+    int64_t parsed = 0;
+    for (char c : digits) {
+        if (c < '0' || c > '9') return false;
+        parsed = parsed * 10 + (c - '0');
+    }
+    if (negative) parsed = -parsed;
+    if (parsed < INT32_MIN || parsed > INT32_MAX) return false;
+    value = static_cast<int32_t>(parsed);
+    return true;
+}
+
 void resetWorldState() {
     world = WorldState{};
+    resetProgressState();
+}
+
+void resetProgressState() {
     room = RoomState{};
     progress = ProgressState{};
 }
@@ -267,12 +271,32 @@ int32_t tileIdentity(int32_t zoneX, int32_t zoneY, int32_t column, int32_t row) 
     return static_cast<int32_t>(id);
 }
 
+TilePlace tilePlace(int32_t identity) {
+    const uint32_t id = static_cast<uint32_t>(identity);
+    return {static_cast<int32_t>(id >> 24), static_cast<int32_t>((id >> 16) & 0xFFu),
+            static_cast<int32_t>((id >> 8) & 0xFFu), static_cast<int32_t>(id & 0xFFu)};
+}
+
+bool tileAt(float x, float y, int32_t& column, int32_t& row) {
+    const float c = std::floor(x / TILE_SIZE);
+    const float r = std::floor(y / TILE_SIZE);
+    // Compared as floats first: out-of-range (or NaN) values must not reach the int cast.
+    if (!(c >= 0.0f && c < static_cast<float>(ZONE_COLUMNS))) return false;
+    if (!(r >= 0.0f && r < static_cast<float>(ZONE_ROWS))) return false;
+    column = static_cast<int32_t>(c);
+    row = static_cast<int32_t>(r);
+    return true;
+}
+
 bool isStarCollected(int32_t zoneX, int32_t zoneY, int32_t column, int32_t row) {
-    int32_t id = tileIdentity(zoneX, zoneY, column, row);
-    int32_t count = progress.collectedStarCount;
+    return hasCollectedStar(progress, tileIdentity(zoneX, zoneY, column, row));
+}
+
+bool hasCollectedStar(const ProgressState& saved, int32_t identity) {
+    int32_t count = saved.collectedStarCount;
     if (count > WORLD_STAR_SLOTS) count = WORLD_STAR_SLOTS;
     for (int32_t i = 0; i < count; ++i)
-        if (progress.collectedStars[i] == id) return true;
+        if (saved.collectedStars[i] == identity) return true;
     return false;
 }
 
@@ -317,8 +341,8 @@ bool loadZone(int32_t x, int32_t y) {
 }
 
 void changeZone(int32_t dx, int32_t dy) {
-    player.x -= dx * 640.0f;
-    player.y -= dy * 480.0f;
+    player.x -= dx * static_cast<float>(ZONE_WIDTH);
+    player.y -= dy * static_cast<float>(ZONE_HEIGHT);
     loadZone(wrapAdd(progress.currentZoneX, dx), wrapAdd(progress.currentZoneY, dy));
 }
 

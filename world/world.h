@@ -9,6 +9,8 @@ constexpr int ZONE_COLUMNS = 16;
 constexpr int ZONE_ROWS = 12;
 constexpr int ZONE_TILES = ZONE_COLUMNS * ZONE_ROWS;
 constexpr int TILE_SIZE = 40;
+constexpr int ZONE_WIDTH = ZONE_COLUMNS * TILE_SIZE;   // 640: a zone fills the logical screen
+constexpr int ZONE_HEIGHT = ZONE_ROWS * TILE_SIZE;     // 480
 constexpr int WORLD_STAR_SLOTS = 10;   // stars of a world; the tenth completes the game
 
 constexpr int32_t TILE_EMPTY = 0;
@@ -89,6 +91,7 @@ struct ProgressState {
 extern ProgressState progress;
 
 void resetWorldState();                          // program-start values of all three (checkpoint identity -1)
+void resetProgressState();                       // the room's and the progress's alone: the world stays
 bool findDataFolder(const std::string& relativePath);
 // False, with what is wrong in problem, unless path is a regular file of at most WORLD_MAX_BYTES.
 bool isWorldFileSound(const std::string& path, std::string& problem);
@@ -96,6 +99,9 @@ int32_t loadWorldLines();                        // reads WORLD_FILE; ends the g
 // Tools and tests name the file; one that cannot be read, or grew past the bound, is an empty world.
 int32_t loadWorldLinesFrom(const std::string& path);
 int32_t loadWorldText(std::string text);         // decoded text already in memory
+
+// The only way std::to_string writes an int32: "-" for a negative value, no "+", no leading zeros.
+bool readPlainNumber(std::string_view text, int32_t& value);
 
 // The zone format, read the same way by the game and by kestravel-world.
 // Coordinates of a line that heads a zone block: "zone:" in any case, x "," y in plain decimal.
@@ -120,7 +126,16 @@ struct DirectionLine {
 };
 DirectionLine readDirectionLine(std::string_view line);
 int32_t tileIdentity(int32_t zoneX, int32_t zoneY, int32_t column, int32_t row);
+// One tile of the world, as a tile identity names it.
+struct TilePlace {
+    int32_t zoneX, zoneY, column, row;
+};
+TilePlace tilePlace(int32_t identity);  // zones 0..255: what an identity keeps of them
+// Grid cell of a zone point; false when it lies outside the zone (a point on 640 or 480 does).
+bool tileAt(float x, float y, int32_t& column, int32_t& row);
 bool isStarCollected(int32_t zoneX, int32_t zoneY, int32_t column, int32_t row);
+// The same question of any progress, such as a saved one.
+bool hasCollectedStar(const ProgressState& progress, int32_t identity);
 bool loadZone(int32_t x, int32_t y);
 void changeZone(int32_t dx, int32_t dy);
 void resetToStart();

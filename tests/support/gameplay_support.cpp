@@ -11,6 +11,7 @@
 #include "gameplay/replay.h"
 #include "gameplay/sound.h"
 #include "gameplay/state.h"
+#include "shell/shell.h"
 #include "world/world.h"
 
 std::string zoneText(int32_t x, int32_t y, const std::vector<std::string>& rowsBottomLast,
@@ -63,13 +64,10 @@ std::string writeTempFile(const std::string& name, const std::string& text) {
 bool playWorld(const std::string& text) {
     std::string path = writeTempFile("world.txt", text);
     if (path.empty()) return false;
-    resetWorldState();
-    resetGameState();
-    resetSoundState();
-    startHeadlessGame();
-    bool loaded = loadWorldLinesFrom(path) > 0;
-    resetToStart();
-    return loaded;
+    GameStart start;
+    start.worldFile = path;
+    const char* failure = nullptr;
+    return startGame(start, failure) && !world.lines.empty();
 }
 
 void frame(std::initializer_list<int> keys) {

@@ -63,22 +63,12 @@ bool tilesAreSound() {
 GameSession::GameSession(const std::string& folder) {
     setenv("SDL_VIDEODRIVER", "offscreen", 1);
     setenv("SDL_AUDIODRIVER", "dummy", 1);
-    resetSoundState();
-    resetWorldState();
-    resetInputState();
-    resetGameState();
-    resetFlowState();
-    resetMovementState();
-    resetHazardState();
-    resetShellState();
-    assets = AssetState{};
     previousFolder_ = currentDirectory();
     if (!changeDirectory(folder)) return;
-    if (!initSdl(SDL_INIT_VIDEO | SDL_INIT_JOYSTICK | SDL_INIT_GAMECONTROLLER, IMG_INIT_PNG)) return;
-    if (!initAudio()) return;
-    if (!openScreen(640, 480, 1, "Kestravel  -  Ctrl+F for Fullscreen", 1.0f)) return;
-    applyWindowIcon("data/graphics/icon.png");
-    initWorld();
+    GameStart start;
+    start.display = GAME_WINDOW;
+    const char* failure = nullptr;
+    if (!startGame(start, failure)) return;
     screen.keyState = keys;
     ok_ = true;
 }

@@ -15,8 +15,7 @@ std::string readFile(const std::string& path);
 // What a tile array may hold: the six flag values; directions -1..3.
 bool tilesAreSound();
 
-// SDL with offscreen video and dummy audio, the window and renderer, and the assets of the
-// data folder under `folder` loaded by initWorld, as the game's start-up does. The working
+// The game's own start with offscreen video and dummy audio, on the data folder under `folder`. The working
 // directory is `folder` until the session ends. ok() is false when SDL could not start.
 class GameSession {
 public:

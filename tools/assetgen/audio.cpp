@@ -5,6 +5,7 @@
 
 #include "tools/assetgen/assetgen.h"
 #include "tools/assetgen/synth.h"
+#include "world/manifest.h"
 
 namespace {
 
@@ -184,23 +185,23 @@ std::vector<float> logo() {
     return s;
 }
 
-bool save(const std::string& dir, const char* name, const std::vector<float>& s, int channels, float peak) {
-    return writeWav(dir + "/" + name, channels, toPcm(s, peak));
+bool save(const std::string& dataDir, int slot, const std::vector<float>& s, int channels, float peak) {
+    return writeWav(inDataFolder(dataDir, ASSET_SOUNDS[slot]), channels, toPcm(s, peak));
 }
 
 }  // namespace
 
 bool generateSounds(const std::string& dataDir) {
-    std::string dir = dataDir + "/sounds";
     std::error_code error;
-    std::filesystem::create_directories(dir, error);
+    std::filesystem::create_directories(std::filesystem::path(inDataFolder(dataDir, ASSET_SOUNDS[SOUND_JUMP])).parent_path(),
+                                        error);
     // Peaks in full scale, judged against the slot volumes: die plays at 20, check and star at 50.
-    bool ok = save(dir, "jump2.wav", jump(), 1, 0.40f);
-    ok = save(dir, "land2.wav", land(), 1, 0.56f) && ok;
-    ok = save(dir, "die2.wav", die(), 1, 0.84f) && ok;
-    ok = save(dir, "check2.wav", check(), 1, 0.70f) && ok;
-    ok = save(dir, "move2.wav", move(), 1, 0.18f) && ok;
-    ok = save(dir, "star2.wav", star(), 1, 0.70f) && ok;
-    ok = save(dir, "morvelt.wav", logo(), 2, 0.60f) && ok;
+    bool ok = save(dataDir, SOUND_JUMP, jump(), 1, 0.40f);
+    ok = save(dataDir, SOUND_LAND, land(), 1, 0.56f) && ok;
+    ok = save(dataDir, SOUND_DIE, die(), 1, 0.84f) && ok;
+    ok = save(dataDir, SOUND_CHECK, check(), 1, 0.70f) && ok;
+    ok = save(dataDir, SOUND_MOVE, move(), 1, 0.18f) && ok;
+    ok = save(dataDir, SOUND_STAR, star(), 1, 0.70f) && ok;
+    ok = save(dataDir, SOUND_LOGO, logo(), 2, 0.60f) && ok;
     return ok;
 }

@@ -8,6 +8,7 @@
 
 #include "tools/assetgen/assetgen.h"
 #include "tools/assetgen/paint.h"
+#include "world/manifest.h"
 
 namespace {
 
@@ -114,6 +115,7 @@ bool generateFont(const std::string& dataDir) {
         put(2 + 2 * i, glyphs[size_t(i)].code);
         put(3 + 2 * i, glyphs[size_t(i)].width);
     }
-    if (!makeDirs(dataDir + "/fonts")) return false;
-    return writePng(dataDir + "/fonts/open96.png", width, height, px);
+    const std::string path = inDataFolder(dataDir, ASSET_FONT);
+    if (!makeDirs(path.substr(0, path.rfind('/')))) return false;
+    return writePng(path, width, height, px);
 }

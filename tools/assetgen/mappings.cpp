@@ -3,6 +3,7 @@
 
 #include "tools/assetgen/assetgen.h"
 #include "tools/assetgen/paint.h"
+#include "world/manifest.h"
 
 namespace {
 
@@ -64,11 +65,11 @@ const Pad PADS[] = {
 }  // namespace
 
 bool generateControllerMappings(const std::string& dataDir) {
-    if (!makeDirs(dataDir + "/game")) return false;
+    const std::string path = inDataFolder(dataDir, ASSET_MAPPINGS);
+    if (!makeDirs(path.substr(0, path.rfind('/')))) return false;
     std::string text = MAPPING_HELP;
     for (const Pad& pad : PADS)
         text += std::string(pad.guid) + "," + pad.name + "," + pad.layout + "platform:Linux,\n";
-    std::string path = dataDir + "/game/gamecontrollerdb.txt";
     FILE* f = std::fopen(path.c_str(), "wb");
     if (!f) return false;
     bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();

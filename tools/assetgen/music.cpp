@@ -7,6 +7,7 @@
 
 #include "tools/assetgen/assetgen.h"
 #include "tools/assetgen/synth.h"
+#include "world/manifest.h"
 
 namespace {
 
@@ -273,9 +274,9 @@ Track echo(const Track& dry) {
 }  // namespace
 
 bool generateMusic(const std::string& dataDir) {
-    std::string dir = dataDir + "/music";
+    const std::string path = inDataFolder(dataDir, ASSET_MUSIC);
     std::error_code error;
-    std::filesystem::create_directories(dir, error);
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), error);
 
     SynthRandom random = synthRandom(0x1a27e125);
     Track bells = makeTrack();
@@ -312,5 +313,5 @@ bool generateMusic(const std::string& dataDir) {
         mix[2 * j + 1] += waves.right[j];
     }
     // Lossy coding overshoots a little; leave room below full scale.
-    return writeOggVorbis(dir + "/QuayShort.ogg", toPcm(mix, 0.66f), 0.4f, OGG_SERIAL, "Lanterns on the Quay");
+    return writeOggVorbis(path, toPcm(mix, 0.66f), 0.4f, OGG_SERIAL, "Lanterns on the Quay");
 }

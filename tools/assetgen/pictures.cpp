@@ -5,14 +5,18 @@
 
 #include "tools/assetgen/assetgen.h"
 #include "tools/assetgen/paint.h"
+#include "world/manifest.h"
 
 namespace {
 
 const float PI = 3.14159265358979f;
 
-bool save(const std::string& dir, const char* name, const Canvas& c) {
-    return writePng(dir + "/graphics/" + name, c.width, c.height, c.pixels());
+bool save(const std::string& dataDir, const std::string& path, const Canvas& c) {
+    return writePng(inDataFolder(dataDir, path), c.width, c.height, c.pixels());
 }
+
+// Where a cell of a tile sheet starts.
+int sheetCell(int cell) { return cell * TILE_SIZE; }
 
 // ---------------------------------------------------------------- sheets
 
@@ -264,24 +268,24 @@ void edgeTile(Canvas& c, int d, int dir) {
 }
 
 Canvas sheet(int d) {
-    Canvas s(480, 40);
-    s.blit(wallTile(d), 0, 0);
-    s.blit(backgroundTile(d), 40, 0);
-    s.blit(checkpointTile(d), 80, 0);
+    Canvas s(sheetCell(SHEET_CELLS), TILE_SIZE);
+    s.blit(wallTile(d), sheetCell(SHEET_WALL), 0);
+    s.blit(backgroundTile(d), sheetCell(SHEET_BACKGROUND), 0);
+    s.blit(checkpointTile(d), sheetCell(SHEET_CHECKPOINT), 0);
     {
-        Canvas cell(40, 40);
+        Canvas cell(TILE_SIZE, TILE_SIZE);
         spikeBall(cell, d);
-        s.blit(cell, 120, 0);
+        s.blit(cell, sheetCell(SHEET_SPIKE + DIR_NONE), 0);
     }
-    for (int dir = 0; dir < 4; ++dir) {
-        Canvas cell(40, 40);
+    for (int dir = DIR_UP; dir <= DIR_LEFT; ++dir) {
+        Canvas cell(TILE_SIZE, TILE_SIZE);
         spikeTile(cell, d, dir);
-        s.blit(cell, 160 + 40 * dir, 0);
+        s.blit(cell, sheetCell(SHEET_SPIKE + dir), 0);
     }
-    for (int dir = 0; dir < 4; ++dir) {
-        Canvas cell(40, 40);
+    for (int dir = DIR_UP; dir <= DIR_LEFT; ++dir) {
+        Canvas cell(TILE_SIZE, TILE_SIZE);
         edgeTile(cell, d, dir);
-        s.blit(cell, 320 + 40 * dir, 0);
+        s.blit(cell, sheetCell(SHEET_EDGE + dir), 0);
     }
     return s;
 }
@@ -298,8 +302,8 @@ struct Pose {
     float arm;        // 0 down .. 1 raised
 };
 
-// 0 and 4 stand, 2 rises, 5 falls, 6 lands hard; in order they walk.
-const Pose CLOAK_POSES[8] = {
+// In order they walk; CLOAK_STAND, CLOAK_RISE and the others name the ones the game also shows alone.
+const Pose CLOAK_POSES[CLOAK_FRAMES] = {
     {0.0f, 0.0f, 3.0f, -3.0f, 0.0f, 0.0f, 0.15f, 0.0f, 0.0f},
     {0.5f, 0.1f, 5.5f, -5.0f, 0.0f, 0.0f, 0.35f, 0.1f, 0.2f},
     {-1.5f, 0.0f, 4.5f, -4.0f, 1.5f, 0.8f, 0.55f, 0.35f, 1.0f},
@@ -399,8 +403,8 @@ Canvas cloakFrame(const Pose& p) {
 }
 
 Canvas cloakSheet() {
-    Canvas s(256, 32);
-    for (int i = 0; i < 8; ++i) s.blit(cloakFrame(CLOAK_POSES[i]), 32 * i, 0);
+    Canvas s(32 * CLOAK_FRAMES, 32);
+    for (int i = 0; i < CLOAK_FRAMES; ++i) s.blit(cloakFrame(CLOAK_POSES[i]), 32 * i, 0);
     return s;
 }
 
@@ -521,27 +525,32 @@ void dpad(Canvas& c) {
 }
 
 Canvas narrowKeys() {
-    Canvas s(528, 48);
-    const int arrows[3] = {3, 1, 0};  // LEFT, RIGHT, UP
-    for (int i = 0; i < 3; ++i) {
+    Canvas s(48 * NARROW_ICONS, 48);
+    const struct {
+        int icon, dir;
+    } arrows[] = {{ICON_LEFT, DIR_LEFT}, {ICON_RIGHT, DIR_RIGHT}, {ICON_UP, DIR_UP}};
+    for (const auto& arrow : arrows) {
         Canvas k(48, 48);
-        arrowKey(k, arrows[i]);
-        s.blit(k, 48 * i, 0);
+        arrowKey(k, arrow.dir);
+        s.blit(k, 48 * arrow.icon, 0);
     }
-    const char* letters[5] = {"F", "A", "D", "W", "M"};
-    for (int i = 0; i < 5; ++i) {
+    const struct {
+        int icon;
+        const char* letter;
+    } letters[] = {{ICON_F, "F"}, {ICON_A, "A"}, {ICON_D, "D"}, {ICON_W, "W"}, {ICON_M, "M"}};
+    for (const auto& letter : letters) {
         Canvas k(48, 48);
         keyCap(k, 2.0f, 46.0f);
-        label(k, letters[i], 24, 24.0f, 22.0f, CAP_LABEL);
-        s.blit(k, 48 * (3 + i), 0);
+        label(k, letter.letter, 24, 24.0f, 22.0f, CAP_LABEL);
+        s.blit(k, 48 * letter.icon, 0);
     }
     Canvas a(48, 48), y(48, 48), pad(48, 48);
     padButton(a, rgb8(70, 176, 88), "A");
     padButton(y, rgb8(228, 184, 48), "Y");
     dpad(pad);
-    s.blit(a, 384, 0);
-    s.blit(y, 432, 0);
-    s.blit(pad, 480, 0);
+    s.blit(a, 48 * ICON_PAD_A, 0);
+    s.blit(y, 48 * ICON_PAD_Y, 0);
+    s.blit(pad, 48 * ICON_DPAD, 0);
     return s;
 }
 
@@ -561,19 +570,22 @@ void padPill(Canvas& c, const char* text, bool menuGlyph) {
 }
 
 Canvas wideKeys() {
-    Canvas s(576, 48);
-    const char* names[4] = {"SPACE", "CTRL", "ENTER", "ESC"};
-    for (int i = 0; i < 4; ++i) {
+    Canvas s(96 * WIDE_ICONS, 48);
+    const struct {
+        int icon;
+        const char* name;
+    } keys[] = {{ICON_SPACE, "SPACE"}, {ICON_CTRL, "CTRL"}, {ICON_ENTER, "ENTER"}, {ICON_ESC, "ESC"}};
+    for (const auto& key : keys) {
         Canvas k(96, 48);
         keyCap(k, 2.0f, 94.0f);
-        label(k, names[i], 19, 48.0f, 22.0f, CAP_LABEL);
-        s.blit(k, 96 * i, 0);
+        label(k, key.name, 19, 48.0f, 22.0f, CAP_LABEL);
+        s.blit(k, 96 * key.icon, 0);
     }
     Canvas start(96, 48), back(96, 48);
     padPill(start, "START", true);
     padPill(back, "BACK", false);
-    s.blit(start, 384, 0);
-    s.blit(back, 480, 0);
+    s.blit(start, 96 * ICON_START, 0);
+    s.blit(back, 96 * ICON_BACK, 0);
     return s;
 }
 
@@ -638,20 +650,17 @@ Canvas appIcon(const Canvas& cloak) {
 }  // namespace
 
 bool generatePictures(const std::string& dataDir) {
-    if (!makeDirs(dataDir + "/graphics")) return false;
+    if (!makeDirs(inDataFolder(dataDir, ASSET_PICTURES_FOLDER))) return false;
     bool ok = true;
-    for (int d = 0; d < 10; ++d) {
-        std::string name = "sheet" + std::to_string(d) + ".png";
-        ok = save(dataDir, name.c_str(), sheet(d)) && ok;
-    }
+    for (int d = 0; d < 10; ++d) ok = save(dataDir, sheetFile(d), sheet(d)) && ok;
     Canvas cloak = cloakSheet();
-    ok = save(dataDir, "cloak.png", cloak) && ok;
-    ok = save(dataDir, "star20.png", roomStar()) && ok;
-    ok = save(dataDir, "star21.png", emptySlotStar()) && ok;
-    ok = save(dataDir, "star22.png", filledSlotStar()) && ok;
-    ok = save(dataDir, "narrow.png", narrowKeys()) && ok;
-    ok = save(dataDir, "wide.png", wideKeys()) && ok;
-    ok = save(dataDir, "morvelt.png", studioLogo()) && ok;
-    ok = save(dataDir, "icon.png", appIcon(cloak)) && ok;
+    ok = save(dataDir, ASSET_CLOAK, cloak) && ok;
+    ok = save(dataDir, ASSET_ROOM_STAR, roomStar()) && ok;
+    ok = save(dataDir, ASSET_EMPTY_STAR, emptySlotStar()) && ok;
+    ok = save(dataDir, ASSET_FILLED_STAR, filledSlotStar()) && ok;
+    ok = save(dataDir, ASSET_NARROW_KEYS, narrowKeys()) && ok;
+    ok = save(dataDir, ASSET_WIDE_KEYS, wideKeys()) && ok;
+    ok = save(dataDir, ASSET_LOGO, studioLogo()) && ok;
+    ok = save(dataDir, ASSET_ICON, appIcon(cloak)) && ok;
     return ok;
 }

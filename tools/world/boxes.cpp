@@ -23,7 +23,7 @@ void outline(int x, int y, int w, int h, Colour colour) {
 // A point in zone pixels (y up) as a small square on the screen.
 void point(float x, float y, Colour colour) {
     int left = static_cast<int>(std::lround(x)) - BOXES_POINT / 2;
-    int top = 480 - static_cast<int>(std::lround(y)) - BOXES_POINT / 2;
+    int top = ZONE_HEIGHT - static_cast<int>(std::lround(y)) - BOXES_POINT / 2;
     fillRect(left, top, BOXES_POINT, BOXES_POINT, colour);
 }
 
@@ -36,7 +36,7 @@ void drawKillZones() {
     for (int index = 0; index < ZONE_TILES; ++index) {
         if (room.tileFlags[index] != TILE_SPIKE) continue;
         int x = (index % ZONE_COLUMNS) * TILE_SIZE;
-        int top = 480 - (index / ZONE_COLUMNS + 1) * TILE_SIZE;
+        int top = ZONE_HEIGHT - (index / ZONE_COLUMNS + 1) * TILE_SIZE;
         fillRect(x, top, TILE_SIZE, TILE_SIZE, inside);
         outline(x, top, TILE_SIZE, TILE_SIZE, middle);
         if (room.tileDirection[index] == DIR_UP)
@@ -48,7 +48,7 @@ void drawPlayerBox() {
     const Colour box = rgba(60, 230, 255, 255);
     const Colour feet = rgba(255, 230, 40, 255);
     int left = static_cast<int>(std::lround(player.x));
-    int top = 480 - static_cast<int>(std::lround(player.y + player.height));
+    int top = ZONE_HEIGHT - static_cast<int>(std::lround(player.y + player.height));
     outline(left, top, static_cast<int>(player.width), static_cast<int>(player.height), box);
     point(player.x + player.width * 0.5f, player.y + player.height * 0.5f, rgba(255, 40, 40, 255));
     point(player.x + player.width * HAZARD_FOOT_LEFT, player.y, feet);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "shell/platform.h"
+#include "shell/shell.h"
 #include "tools/world/commands.h"
 #include "world/textfile.h"
 #include "world/world.h"
@@ -70,8 +71,10 @@ private:
         return shown;
     }
 
-    // Why a number is not plain decimal as the game writes it: "-" allowed, no "+", no leading zeros, int32 range.
+    // Whether a number is plain decimal as the game reads a header's, and if not, why.
     static bool plainInt(std::string_view text, int32_t& value, std::string& why) {
+        if (readPlainNumber(text, value)) return true;
+        // The game's rule said no; this only tells why.
         if (text.empty()) {
             why = "a number is missing";
             return false;
@@ -97,13 +100,8 @@ private:
             why = "\"" + std::string(text) + "\" is out of range";
             return false;
         }
-        long long parsed = std::stoll(std::string(text));
-        if (parsed < INT32_MIN || parsed > INT32_MAX || text == "-0") {
-            why = "\"" + std::string(text) + "\" does not name a zone";
-            return false;
-        }
-        value = static_cast<int32_t>(parsed);
-        return true;
+        why = "\"" + std::string(text) + "\" does not name a zone";
+        return false;
     }
 
     static bool looksLikeHeader(std::string_view line) {
@@ -357,12 +355,14 @@ int commandCheck(int argc, char** argv) {
     const std::string path = argv[0];
     Checker checker;
     std::string problem, text;
-    resetWorldState();
+    GameStart start;
+    start.worldText = &text;
+    const char* failure = nullptr;
     if (!isWorldFileSound(path, problem))
         checker.add(0, true, "cannot read " + path + ": " + problem);
     else if (!readTextFile(path, WORLD_MAX_BYTES, text))
         checker.add(0, true, "cannot read " + path);
-    else if (loadWorldText(std::move(text)) == 0 && hasUnknownMark(path))
+    else if (startGame(start, failure) && world.lines.empty() && hasUnknownMark(path))
         checker.add(1, true, "unknown byte-order mark: the game reads this file as empty");
     else
         checker.run();

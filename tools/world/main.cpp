@@ -11,6 +11,7 @@
 #include "gameplay/sound.h"
 #include "gameplay/state.h"
 #include "shell/platform.h"
+#include "shell/shell.h"
 #include "tools/world/commands.h"
 #include "world/world.h"
 
@@ -30,12 +31,10 @@ bool isWorldReadable(const char* who, const char* path) {
 }
 
 void startWorldGame(const char* path) {
-    resetWorldState();
-    resetGameState();
-    resetSoundState();
-    startHeadlessGame();
-    loadWorldLinesFrom(path);
-    resetToStart();
+    GameStart start;
+    start.worldFile = path;
+    const char* failure = nullptr;
+    startGame(start, failure);  // headless on a named world: nothing that can fail
 }
 
 bool readWholeArgument(const char* text, int32_t& value) {

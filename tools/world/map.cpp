@@ -19,6 +19,7 @@
 #include "render/frame.h"
 #include "render/sprite.h"
 #include "shell/display.h"
+#include "shell/shell.h"
 #include "tools/world/boxes.h"
 #include "tools/world/commands.h"
 #include "tools/world/offscreen.h"
@@ -35,33 +36,15 @@ int usage() {
     return 2;
 }
 
-// The pictures come from the data folder found from the current directory; the directory is restored.
-void loadPictures() {
-    std::error_code error;
-    std::filesystem::path here = std::filesystem::current_path(error);
-    if (findDataFolder("data/graphics/sheet0.png")) {
-        for (int i = 0; i < 10; i++) {
-            assets.sheets[i] = loadSprite("data/graphics/sheet" + std::to_string(i) + ".png");
-            setSpriteFrames(assets.sheets[i], 12, 1);
-        }
-        assets.stars[0] = loadSprite("data/graphics/star20.png");
-        assets.stars[2] = loadSprite("data/graphics/star22.png");
-        int height = spriteDrawHeight(assets.stars[2]);
-        float scale = height > 0 ? 32.0f / float(height) : 1.0f;
-        setSpriteScale(assets.stars[0], scale, scale);
-    }
-    if (!here.empty()) std::filesystem::current_path(here, error);
-}
-
 // Stand-in for a missing tile sheet: flat colours per kind of tile.
 void drawPlainRoom() {
     int d = progress.zoneDistance;
-    fillRectOpaque(0, 0, 640, 480, rgba(20 + 10 * d, 24, 70 - 5 * d, 255));
+    fillRectOpaque(0, 0, ZONE_WIDTH, ZONE_HEIGHT, rgba(20 + 10 * d, 24, 70 - 5 * d, 255));
     for (int row = 0; row < ZONE_ROWS; row++) {
         for (int column = 0; column < ZONE_COLUMNS; column++) {
             int32_t flags = room.tileFlags[column + row * ZONE_COLUMNS];
             int x = column * TILE_SIZE;
-            int y = 480 - (row + 1) * TILE_SIZE;
+            int y = ZONE_HEIGHT - (row + 1) * TILE_SIZE;
             if (flags & TILE_WALL) {
                 fillRectOpaque(x, y, TILE_SIZE, TILE_SIZE, rgba(150, 150, 160, 255));
             } else if (flags & TILE_CHECKPOINT_ACTIVE) {
@@ -79,7 +62,7 @@ void drawPlainRoom() {
     drawRoom();  // with no sheet this leaves only the star pictures
 }
 
-// Box-filters the 640 x 480 zone picture into its w x h place on the map.
+// Box-filters the zone picture into its w x h place on the map.
 void shrinkInto(const SDL_Surface* zone, SDL_Surface* map, int left, int top, int w, int h) {
     for (int oy = 0; oy < h; oy++) {
         int y0 = int(int64_t(oy) * zone->h / h);
@@ -133,16 +116,26 @@ int commandMap(int argc, char** argv) {
     }
     const char* file = argv[0];
     if (!isWorldReadable("kestravel-world", file)) return 2;
-    resetWorldState();
-    resetGameState();
-    loadWorldLinesFrom(file);
+    std::error_code error;
+    std::filesystem::path out = std::filesystem::absolute(argv[1], error);
+    if (error) out = argv[1];
+    // Without a data folder the zones are drawn plainly.
+    Offscreen video;
+    GameStart start;
+    start.display = GAME_OFFSCREEN;
+    start.worldFile = file;
+    const char* failure = nullptr;
+    if (!startGame(start, failure)) {
+        std::fprintf(stderr, "kestravel-world: %s\n", failure);
+        return 1;
+    }
 
     const std::vector<WorldZone>& zones = world.zones;
     if (zones.empty()) {
         std::fprintf(stderr, "kestravel-world: %s holds no zones\n", file);
         return 2;
     }
-    resetToStart();  // the start block's checkpoint zone sets every zone's distance, unless --from names one
+    // The start block's checkpoint zone sets every zone's distance, unless --from names one.
     if (from) {
         if (!findZone(fromX, fromY)) {
             std::fprintf(stderr, "kestravel-world: %s holds no zone %d,%d\n", file, fromX, fromY);
@@ -160,8 +153,8 @@ int commandMap(int argc, char** argv) {
         minY = std::min<int64_t>(minY, y);
         maxY = std::max<int64_t>(maxY, y);
     }
-    int64_t zoneWidth = std::max<int64_t>(1, std::llround(640.0 * scale));
-    int64_t zoneHeight = std::max<int64_t>(1, std::llround(480.0 * scale));
+    int64_t zoneWidth = std::max<int64_t>(1, std::llround(ZONE_WIDTH * scale));
+    int64_t zoneHeight = std::max<int64_t>(1, std::llround(ZONE_HEIGHT * scale));
     int64_t mapWidth = (maxX - minX + 1) * zoneWidth;
     int64_t mapHeight = (maxY - minY + 1) * zoneHeight;
     if (mapWidth > MAP_MAX_SIDE || mapHeight > MAP_MAX_SIDE || mapWidth * mapHeight > MAP_MAX_PIXELS) {
@@ -169,12 +162,9 @@ int commandMap(int argc, char** argv) {
                      (long long)mapWidth, (long long)mapHeight);
         return 1;
     }
-    std::error_code error;
-    std::filesystem::path out = std::filesystem::absolute(argv[1], error);
-    if (error) out = argv[1];
-
-    Offscreen video;
     if (!openOffscreen(video, "kestravel-world")) return 1;
+    // Each zone is drawn once, at the map's own scale: a kept room would only get in the way.
+    freeRoomCache();
     // Freed before the video shuts SDL down.
     std::unique_ptr<SDL_Surface, void (*)(SDL_Surface*)> map(
         SDL_CreateRGBSurfaceWithFormat(0, int(mapWidth), int(mapHeight), 32, SDL_PIXELFORMAT_ARGB8888), SDL_FreeSurface);
@@ -184,12 +174,11 @@ int commandMap(int argc, char** argv) {
         return 1;
     }
     SDL_FillRect(map.get(), nullptr, SDL_MapRGB(map->format, 12, 12, 16));
-    loadPictures();
     // Each zone is drawn at twice its size on the map, not at full size, then averaged down:
     // the same look for a fraction of the drawing, which is what a map of many zones costs.
     const double drawScale = std::min(1.0, 2.0 * scale);
-    const int drawWidth = std::clamp(int(std::lround(640.0 * drawScale)), 1, 640);
-    const int drawHeight = std::clamp(int(std::lround(480.0 * drawScale)), 1, 480);
+    const int drawWidth = std::clamp(int(std::lround(ZONE_WIDTH * drawScale)), 1, ZONE_WIDTH);
+    const int drawHeight = std::clamp(int(std::lround(ZONE_HEIGHT * drawScale)), 1, ZONE_HEIGHT);
     SDL_RenderSetScale(screen.renderer, float(drawScale), float(drawScale));
     std::unique_ptr<SDL_Surface, void (*)(SDL_Surface*)> drawn(
         SDL_CreateRGBSurfaceWithFormatFrom(video.frame->pixels, drawWidth, drawHeight, 32, video.frame->pitch,

@@ -37,8 +37,9 @@ int commandMeasure(int argc, char** argv) {
     if (argc != 1 && !(argc == 3 && std::strcmp(argv[1], "--route") == 0)) return usage();
     const char* path = argv[0];
     if (!isWorldReadable("kestravel-world measure", path)) return 2;
-    std::vector<RouteStep> script;
-    if (argc == 3 && !readRouteScript(argv[2], script)) return 2;
+    KeyScript read;
+    if (argc == 3 && !readScriptFile("kestravel-world measure", argv[2], read)) return 2;
+    const std::vector<ScriptStep>& script = read.steps;
 
     startWorldGame(path);
     std::vector<int32_t> interior;
@@ -69,7 +70,7 @@ int commandMeasure(int argc, char** argv) {
     startWorldGame(path);
     long frame = 0, completedAt = -1;
     std::set<int32_t> distances;
-    for (const RouteStep& step : script) {
+    for (const ScriptStep& step : script) {
         for (int32_t f = 0; f < step.frames; ++f) {
             int32_t jumps = game.jumpCount;
             stepGame(step.keys);

@@ -1,13 +1,14 @@
 #pragma once
-// A hidden 640x480 window whose renderer draws into a texture the tools read back.
+// The game's frames drawn into a texture of the tools' own, to be read back. The game is started
+// with GAME_OFFSCREEN first; the video shuts down when this goes.
 #include <SDL.h>
 
 struct Offscreen {
     SDL_Texture* target = nullptr;  // what the game's drawing goes into
     SDL_Surface* frame = nullptr;   // the last frame read back
-    ~Offscreen();                   // frees the assets, the window and SDL too
+    ~Offscreen();                   // frees the assets, the screen and SDL too
 };
 
-// Sets up `screen` as the game would, drawing offscreen; reports failures on stderr as `tool`.
+// False, said on stderr as `tool`, when the game has no renderer or it cannot draw into a texture.
 bool openOffscreen(Offscreen& video, const char* tool);
 bool readOffscreen(Offscreen& video, const char* tool);

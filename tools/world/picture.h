@@ -7,5 +7,5 @@
 
 // Pictures and font come from the data folder found from the current folder; false with a message on failure.
 // With boxes, the player's box and the kill zones of the spikes are drawn over the frame.
-bool savePicture(const std::string& worldPath, const std::vector<RouteStep>& script, const std::string& outPath,
+bool savePicture(const std::string& worldPath, const std::vector<ScriptStep>& script, const std::string& outPath,
                  bool boxes);

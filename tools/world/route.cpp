@@ -14,6 +14,7 @@
 #include "tools/world/script.h"
 #include "tools/world/search.h"
 #include "tools/world/slack.h"
+#include "tools/world/softlock.h"
 #include "world/world.h"
 
 namespace {
@@ -53,11 +54,11 @@ bool readPlan(const char* path, std::vector<RouteGoal>& goals) {
 }
 
 // Only the first frames of a script.
-void cutScript(std::vector<RouteStep>& script, long frames) {
-    std::vector<RouteStep> kept;
-    for (const RouteStep& step : script) {
+void cutScript(std::vector<ScriptStep>& script, long frames) {
+    std::vector<ScriptStep> kept;
+    for (const ScriptStep& step : script) {
         if (frames <= 0) break;
-        RouteStep part = step;
+        ScriptStep part = step;
         if (part.frames > frames) part.frames = static_cast<int32_t>(frames);
         frames -= part.frames;
         kept.push_back(part);
@@ -66,15 +67,15 @@ void cutScript(std::vector<RouteStep>& script, long frames) {
 }
 
 // From every place reachable after a respawn, a death or another checkpoint must stay in reach.
-int reportSoftLocks(const std::vector<RouteStar>& stars, long maxNodes) {
+int reportSoftLocks(const std::vector<TilePlace>& stars, long maxNodes) {
     bool clean = true;
-    for (const RouteStar& checkpoint : findCheckpoints()) {
+    for (const TilePlace& checkpoint : findCheckpoints()) {
         SoftLockResult found = findSoftLocks(checkpoint, stars, maxNodes);
         std::printf("checkpoint %d,%d (%d,%d): %ld states%s, %ld stuck%s\n", checkpoint.zoneX, checkpoint.zoneY,
                     checkpoint.column, checkpoint.row, found.states, found.complete ? "" : " (cut short)",
                     found.stuck, found.otherCheckpoint ? "" : ", no other checkpoint in reach: only a death leads on");
         std::printf("  stars in reach:");
-        for (const RouteStar& star : found.starsInReach)
+        for (const TilePlace& star : found.starsInReach)
             std::printf(" %d,%d", star.zoneX, star.zoneY);
         std::printf("%s\n", found.starsInReach.empty() ? " none" : "");
         for (const GameSnapshot& stuck : found.samples)
@@ -141,23 +142,21 @@ int commandRoute(int argc, char** argv) {
 
     if (picturePath) {
         if (!fromPath) return usage();
-        std::vector<RouteStep> script;
-        if (!readRouteScript(fromPath, script)) return 2;
-        if (frameLimit > 0) cutScript(script, frameLimit);
-        return savePicture(path, script, picturePath, boxes) ? 0 : 1;
+        KeyScript script;
+        if (!readScriptFile("kestravel-world route", fromPath, script)) return 2;
+        if (frameLimit > 0) cutScript(script.steps, frameLimit);
+        return savePicture(path, script.steps, picturePath, boxes) ? 0 : 1;
     }
 
     if (slackPath) {
-        std::vector<RouteStep> script;
-        std::vector<ScriptNote> notes;
-        std::vector<int32_t> lines;
-        if (!readRouteScript(slackPath, script, &notes, &lines)) return 2;
+        KeyScript script;
+        if (!readScriptFile("kestravel-world route", slackPath, script)) return 2;
         startWorldGame(path);
-        return reportSlack(script, notes, lines, static_cast<int>(replays));
+        return reportSlack(script.steps, script.notes, script.lines, static_cast<int>(replays));
     }
 
     startWorldGame(path);
-    std::vector<RouteStar> stars = findStars();
+    std::vector<TilePlace> stars = findStars();
     // A whole world from one checkpoint outgrows a stage of a route.
     if (softLocks) return reportSoftLocks(stars, capGiven ? options.maxNodes : 4 * options.maxNodes);
     if (stars.empty()) {
@@ -168,14 +167,16 @@ int commandRoute(int argc, char** argv) {
     // Without a plan, or after it, the nearest star next until the game is complete.
     size_t wanted = std::min<size_t>(stars.size(), WORLD_STAR_SLOTS);
 
-    std::vector<RouteStep> script;
+    std::vector<ScriptStep> script;
     long total = 0;
     if (fromPath) {
-        if (!readRouteScript(fromPath, script)) return 2;
-        for (const RouteStep& step : script) {
+        KeyScript from;
+        if (!readScriptFile("kestravel-world route", fromPath, from)) return 2;
+        script = from.steps;
+        for (const ScriptStep& step : script) {
             for (int32_t f = 0; f < step.frames; ++f) stepGame(step.keys);
             total += step.frames;
-            std::printf("%d %s\n", step.frames, keyLetters(step.keys).c_str());
+            std::fputs(keyScriptLine(step).c_str(), stdout);
         }
     }
     size_t next = 0;
@@ -194,13 +195,13 @@ int commandRoute(int argc, char** argv) {
                      stage.frames, stage.nodes, progress.currentZoneX, progress.currentZoneY, progress.collectedStarCount);
         std::printf("# %s: zone %d,%d, %d stars, frame %ld\n", goal.text.c_str(), progress.currentZoneX,
                     progress.currentZoneY, progress.collectedStarCount, total);
-        for (const RouteStep& step : stage.steps) std::printf("%d %s\n", step.frames, keyLetters(step.keys).c_str());
+        for (const ScriptStep& step : stage.steps) std::fputs(keyScriptLine(step).c_str(), stdout);
         script.insert(script.end(), stage.steps.begin(), stage.steps.end());
     }
 
     // The search restores saved states; a plain replay from the start must agree.
     startWorldGame(path);
-    for (const RouteStep& step : script)
+    for (const ScriptStep& step : script)
         for (int32_t f = 0; f < step.frames; ++f) stepGame(step.keys);
     std::fprintf(stderr, "replayed: %ld frames, %d stars, complete %d, deaths %d, jumps %d, checks %d\n", total,
                  progress.collectedStarCount, game.gameComplete, game.deathCount, game.jumpCount, game.checkCount);

@@ -2,8 +2,6 @@
 // script against a world without a window, from the start or from a place the options set up.
 #include <SDL.h>
 
-#include <cctype>
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -24,93 +22,6 @@
 
 namespace {
 
-const char SCRIPT_LETTERS[] = "LRJUDPCBM";
-
-struct ScriptStep {
-    long frames;
-    uint16_t keys;  // bit i: SCRIPT_LETTERS[i] held
-};
-
-// Letters in either case.
-int scancodeForLetter(char letter) {
-    switch (std::toupper(static_cast<unsigned char>(letter))) {
-    case 'L': return SDL_SCANCODE_LEFT;
-    case 'R': return SDL_SCANCODE_RIGHT;
-    case 'J': return SDL_SCANCODE_SPACE;
-    case 'U': return SDL_SCANCODE_UP;
-    case 'D': return SDL_SCANCODE_DOWN;
-    case 'P': return SDL_SCANCODE_ESCAPE;
-    case 'C': return SDL_SCANCODE_RETURN;
-    case 'B': return SDL_SCANCODE_BACKSPACE;
-    case 'M': return SDL_SCANCODE_M;
-    default: return -1;
-    }
-}
-
-bool isBlank(const std::string& s) {
-    return s.find_first_not_of(" \t\r\n") == std::string::npos;
-}
-
-// "COUNT KEYS"; false with a message naming the line when it is not.
-bool parseLine(const std::string& line, int number, ScriptStep& step) {
-    const char* p = line.c_str();
-    while (*p == ' ' || *p == '\t') ++p;
-    char* end = nullptr;
-    errno = 0;
-    long count = std::strtol(p, &end, 10);
-    if (end == p || errno == ERANGE || count <= 0 || count > 2000000000L ||
-        (*end != ' ' && *end != '\t')) {
-        std::fprintf(stderr, "kestravel-world run: line %d: expected a positive frame count and keys\n",
-                     number);
-        return false;
-    }
-    p = end;
-    while (*p == ' ' || *p == '\t') ++p;
-    const char* keysStart = p;
-    while (*p && *p != ' ' && *p != '\t' && *p != '\r' && *p != '\n') ++p;
-    std::string keys(keysStart, p);
-    while (*p == ' ' || *p == '\t' || *p == '\r' || *p == '\n') ++p;
-    if (keys.empty() || *p != '\0') {
-        std::fprintf(stderr, "kestravel-world run: line %d: expected a positive frame count and keys\n",
-                     number);
-        return false;
-    }
-    step.frames = count;
-    step.keys = 0;
-    if (keys == "-") return true;
-    for (char letter : keys) {
-        const char* found = std::strchr(SCRIPT_LETTERS, std::toupper(static_cast<unsigned char>(letter)));
-        if (letter == '\0' || !found) {
-            std::fprintf(stderr, "kestravel-world run: line %d: unknown key '%c' (use L R J U D P C B M or -)\n",
-                         number, letter);
-            return false;
-        }
-        step.keys |= static_cast<uint16_t>(1u << (found - SCRIPT_LETTERS));
-    }
-    return true;
-}
-
-bool readScript(std::FILE* in, std::vector<ScriptStep>& steps) {
-    std::string line;
-    int number = 0;
-    int c;
-    bool more = true;
-    while (more) {
-        line.clear();
-        while ((c = std::fgetc(in)) != EOF && c != '\n') line.push_back(static_cast<char>(c));
-        more = c != EOF;
-        if (!more && line.empty()) break;
-        ++number;
-        if (isBlank(line)) continue;
-        size_t first = line.find_first_not_of(" \t");
-        if (line[first] == '#') continue;
-        ScriptStep step;
-        if (!parseLine(line, number, step)) return false;
-        steps.push_back(step);
-    }
-    return true;
-}
-
 // The names of the fields printFields writes, in its order.
 const char RUN_FIELD_NAMES[] =
     "frame zoneX zoneY x y vx vy flags airFrames facing animFrame playerDead fadeTimer zoneDistance paused "
@@ -122,12 +33,6 @@ void printFields(long frame) {
                 player.flags, movement.airFrames, player.facing, player.animFrame, game.playerDead,
                 game.fadeTimer, progress.zoneDistance, flow.paused, game.deathCount, game.jumpCount,
                 game.checkCount, progress.collectedStarCount, game.gameComplete, game.timeFrames);
-}
-
-void heldKeys(uint16_t letters, uint8_t keys[REPLAY_KEYS]) {
-    std::memset(keys, 0, REPLAY_KEYS);
-    for (int bit = 0; SCRIPT_LETTERS[bit]; ++bit)
-        if (letters & (1u << bit)) keys[scancodeForLetter(SCRIPT_LETTERS[bit])] = 1;
 }
 
 // Where the run begins, when not at the file's start block.
@@ -195,12 +100,13 @@ bool fail(const char* message, const char* detail = "") {
 bool takeRouteStars(const RunStart& start, int32_t taken[WORLD_STAR_SLOTS]) {
     std::FILE* file = openFile(start.route, "rb");
     if (!file) return fail("cannot open ", start.route);
-    std::vector<ScriptStep> steps;
-    bool read = readScript(file, steps);
+    KeyScript script;
+    std::string error;
+    bool read = readKeyScript(file, script, error);
     std::fclose(file);
-    if (!read) return fail("the route for --stars is not a script: ", start.route);
+    if (!read) return fail("the route for --stars is not a script: ", (std::string(start.route) + ": " + error).c_str());
     uint8_t keys[REPLAY_KEYS];
-    for (const ScriptStep& step : steps) {
+    for (const ScriptStep& step : script.steps) {
         heldKeys(step.keys, keys);
         for (long i = 0; i < step.frames && progress.collectedStarCount < start.stars && !shell.quitGame; ++i)
             runHeadlessFrame(keys);
@@ -219,9 +125,7 @@ bool setUpStart(const RunStart& start) {
     int32_t taken[WORLD_STAR_SLOTS] = {};
     if (start.route) {
         if (!takeRouteStars(start, taken)) return false;
-        resetGameState();
-        startHeadlessGame();
-        resetToStart();
+        restartHeadlessGame();
         std::memcpy(progress.collectedStars, taken, sizeof taken);
         progress.collectedStarCount = static_cast<int32_t>(start.stars);
         if (progress.collectedStarCount == WORLD_STAR_SLOTS) game.gameComplete = 1;
@@ -247,7 +151,7 @@ bool setUpStart(const RunStart& start) {
     if (start.at) {
         if (!loadZone(start.zoneX, start.zoneY)) return fail("--at names a zone the file does not hold");
         float cx = start.x + player.width * 0.5f, cy = start.y + player.height * 0.5f;
-        if (!(cx >= 0.0f && cx <= 640.0f && cy >= 0.0f && cy <= 480.0f))
+        if (!(cx >= 0.0f && cx <= float(ZONE_WIDTH) && cy >= 0.0f && cy <= float(ZONE_HEIGHT)))
             return fail("--at puts the middle of the player outside the zone");
         player.x = start.x;
         player.y = start.y;
@@ -280,8 +184,12 @@ int commandRun(int argc, char** argv) {
 
     if (!isWorldReadable("kestravel-world run", path)) return 2;
 
-    std::vector<ScriptStep> steps;
-    if (!readScript(stdin, steps)) return 2;
+    KeyScript script;
+    std::string error;
+    if (!readKeyScript(stdin, script, error)) {
+        std::fprintf(stderr, "kestravel-world run: %s\n", error.c_str());
+        return 2;
+    }
 
     startWorldGame(path);
     if (!setUpStart(start)) return 2;
@@ -289,7 +197,7 @@ int commandRun(int argc, char** argv) {
     if (header) std::printf("%s\n", RUN_FIELD_NAMES);
     long frame = 0;
     uint8_t keys[REPLAY_KEYS];
-    for (const ScriptStep& step : steps) {
+    for (const ScriptStep& step : script.steps) {
         heldKeys(step.keys, keys);
         for (long i = 0; i < step.frames; ++i) {
             runHeadlessFrame(keys);

@@ -6,6 +6,8 @@
 #include <string>
 
 #include "gameplay/movement.h"
+#include "tools/world/goals.h"
+#include "tools/world/snapshot.h"
 #include "world/world.h"
 
 namespace {
@@ -55,12 +57,12 @@ int judge(const Stage& stage) {
 
 // From a state `elapsed` frames into the stage: the lead steps, then the script from step `next` on,
 // then no keys, until the goal, a death or the deadline.
-bool reachesGoal(const Stage& stage, const GameSnapshot& from, long elapsed, const std::vector<RouteStep>& lead,
-                 const std::vector<RouteStep>& script, size_t next) {
+bool reachesGoal(const Stage& stage, const GameSnapshot& from, long elapsed, const std::vector<ScriptStep>& lead,
+                 const std::vector<ScriptStep>& script, size_t next) {
     restoreGame(from);
     const long deadline = stage.frames + SLACK_GRACE_FRAMES;
     int verdict = 0;
-    auto play = [&](uint8_t keys, long frames) {
+    auto play = [&](uint16_t keys, long frames) {
         for (long f = 0; f < frames && verdict == 0; ++f) {
             if (elapsed >= deadline) {
                 verdict = -1;
@@ -71,15 +73,15 @@ bool reachesGoal(const Stage& stage, const GameSnapshot& from, long elapsed, con
             verdict = judge(stage);
         }
     };
-    for (const RouteStep& step : lead) play(step.keys, step.frames);
+    for (const ScriptStep& step : lead) play(step.keys, step.frames);
     for (size_t i = next; i < script.size() && verdict == 0; ++i) play(script[i].keys, script[i].frames);
     play(0, deadline);
     return verdict > 0;
 }
 
 // The rest of the script from frame t on: the remainder of its step, then the steps after it.
-void appendFrom(const std::vector<long>& stepStart, const std::vector<RouteStep>& script, long t,
-                std::vector<RouteStep>& lead, size_t& next) {
+void appendFrom(const std::vector<long>& stepStart, const std::vector<ScriptStep>& script, long t,
+                std::vector<ScriptStep>& lead, size_t& next) {
     next = script.size();
     for (size_t i = 0; i < script.size(); ++i) {
         if (stepStart[i + 1] <= t) continue;
@@ -92,14 +94,14 @@ void appendFrom(const std::vector<long>& stepStart, const std::vector<RouteStep>
 // The press `shift` frames later (the approach held longer) or earlier (cut short); the frames after
 // the jump key's hold give back or take up the difference, so the rest of the script keeps its time.
 bool shiftedPressHolds(const Stage& stage, const Jump& jump, int shift, const std::vector<long>& stepStart,
-                       const std::vector<RouteStep>& script) {
+                       const std::vector<ScriptStep>& script) {
     size_t hold = jump.step;
-    while (hold < script.size() && (script[hold].keys & ROUTE_JUMP)) ++hold;
-    std::vector<RouteStep> lead;
+    while (hold < script.size() && (script[hold].keys & REPLAY_JUMP)) ++hold;
+    std::vector<ScriptStep> lead;
     size_t next = hold;
     int earlier = 0;
     if (shift > 0) {
-        uint8_t approach = jump.step > 0 ? script[jump.step - 1].keys : 0;
+        uint16_t approach = jump.step > 0 ? script[jump.step - 1].keys : 0;
         lead.push_back({approach, shift});
         lead.insert(lead.end(), script.begin() + static_cast<long>(jump.step),
                     script.begin() + static_cast<long>(hold));
@@ -108,7 +110,7 @@ bool shiftedPressHolds(const Stage& stage, const Jump& jump, int shift, const st
         earlier = -shift;
         lead.insert(lead.end(), script.begin() + static_cast<long>(jump.step),
                     script.begin() + static_cast<long>(hold));
-        lead.push_back({hold < script.size() ? script[hold].keys : uint8_t(0), -shift});
+        lead.push_back({hold < script.size() ? script[hold].keys : uint16_t(0), -shift});
     }
     return reachesGoal(stage, jump.before[static_cast<size_t>(earlier)], jump.elapsed - earlier, lead, script, next);
 }
@@ -116,7 +118,7 @@ bool shiftedPressHolds(const Stage& stage, const Jump& jump, int shift, const st
 // Up to SLACK_REACH frames each way. The press does not move before its stage's start: the stage's
 // bounds are the search's, not the world's, so a side cut there counts as open.
 void measureWindow(const Stage& stage, Jump& jump, const std::vector<long>& stepStart,
-                   const std::vector<RouteStep>& script) {
+                   const std::vector<ScriptStep>& script) {
     int reach[2] = {0, 0};
     for (int side = 0; side < 2; ++side) {
         int sign = side == 0 ? -1 : 1;
@@ -134,20 +136,20 @@ void measureWindow(const Stage& stage, Jump& jump, const std::vector<long>& step
 }
 
 // The same stage without this press: the jump key let go for the whole hold that starts with it.
-bool neededJump(const Stage& stage, const Jump& jump, const std::vector<RouteStep>& script) {
-    std::vector<RouteStep> lead;
+bool neededJump(const Stage& stage, const Jump& jump, const std::vector<ScriptStep>& script) {
+    std::vector<ScriptStep> lead;
     size_t next = jump.step;
-    while (next < script.size() && (script[next].keys & ROUTE_JUMP)) {
-        lead.push_back({static_cast<uint8_t>(script[next].keys & ~ROUTE_JUMP), script[next].frames});
+    while (next < script.size() && (script[next].keys & REPLAY_JUMP)) {
+        lead.push_back({static_cast<uint16_t>(script[next].keys & ~REPLAY_JUMP), script[next].frames});
         ++next;
     }
     return !reachesGoal(stage, jump.before[0], jump.elapsed, lead, script, next);
 }
 
 // The stage's own steps, each lengthened or shortened by up to `jitter` frames (a line may vanish).
-std::vector<RouteStep> jittered(const Stage& stage, const std::vector<RouteStep>& script, int jitter,
+std::vector<ScriptStep> jittered(const Stage& stage, const std::vector<ScriptStep>& script, int jitter,
                                 std::mt19937& random) {
-    std::vector<RouteStep> steps;
+    std::vector<ScriptStep> steps;
     for (size_t i = stage.first; i < stage.end; ++i) {
         int shift = static_cast<int>(random() % static_cast<uint32_t>(2 * jitter + 1)) - jitter;
         int32_t frames = std::max(0, script[i].frames + shift);
@@ -162,7 +164,7 @@ double share(long held, long tried) {
 
 }  // namespace
 
-int reportSlack(const std::vector<RouteStep>& script, const std::vector<ScriptNote>& notes,
+int reportSlack(const std::vector<ScriptStep>& script, const std::vector<ScriptNote>& notes,
                 const std::vector<int32_t>& lines, int replays) {
     // A note "GOAL: ..." in the words of a plan line opens a stage; other notes are remarks.
     std::vector<Stage> stages;
@@ -184,7 +186,7 @@ int reportSlack(const std::vector<RouteStep>& script, const std::vector<ScriptNo
     }
 
     std::vector<long> stepStart = {0};
-    for (const RouteStep& step : script) stepStart.push_back(stepStart.back() + step.frames);
+    for (const ScriptStep& step : script) stepStart.push_back(stepStart.back() + step.frames);
     if (stepStart.back() > SLACK_MAX_FRAMES) {
         std::fprintf(stderr, "kestravel-world route: the script runs %ld frames, more than %ld\n", stepStart.back(),
                      SLACK_MAX_FRAMES);
@@ -209,7 +211,7 @@ int reportSlack(const std::vector<RouteStep>& script, const std::vector<ScriptNo
     };
     for (size_t i = 0; i < script.size(); ++i) {
         openStages(i);
-        bool press = stage > 0 && (script[i].keys & ROUTE_JUMP) && !(i > 0 && (script[i - 1].keys & ROUTE_JUMP));
+        bool press = stage > 0 && (script[i].keys & REPLAY_JUMP) && !(i > 0 && (script[i - 1].keys & REPLAY_JUMP));
         int32_t before = game.jumpCount;
         for (int32_t f = 0; f < script[i].frames; ++f, ++t) {
             stepGame(script[i].keys);

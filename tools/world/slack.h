@@ -8,5 +8,5 @@
 // Plays the script from the loaded world's start and prints the stage table, the jumps and the
 // totals; 0 when the script meets every stage goal and the slack reaches the thresholds, 1 if not,
 // 2 when the script marks no stage.
-int reportSlack(const std::vector<RouteStep>& script, const std::vector<ScriptNote>& notes,
+int reportSlack(const std::vector<ScriptStep>& script, const std::vector<ScriptNote>& notes,
                 const std::vector<int32_t>& lines, int replays);

@@ -26,10 +26,7 @@ int commandZone(int argc, char** argv) {
         return 2;
     }
     if (!isWorldReadable("kestravel-world", argv[0])) return 2;
-    resetWorldState();
-    resetGameState();
-    loadWorldLinesFrom(argv[0]);
-    resetToStart();
+    startWorldGame(argv[0]);
     bool found = loadZone(x, y);
 
     std::string out = "{\"found\": ";
