@@ -31,7 +31,6 @@ constexpr int LETTER_KEYS[] = {SDL_SCANCODE_LEFT,   SDL_SCANCODE_RIGHT,  SDL_SCA
                                SDL_SCANCODE_RETURN, SDL_SCANCODE_BACKSPACE, SDL_SCANCODE_M};
 static_assert(sizeof LETTER_KEYS / sizeof LETTER_KEYS[0] == sizeof REPLAY_LETTERS - 1);
 
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 
 char upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 

@@ -35,7 +35,6 @@ constexpr int32_t ZOOM_MAX = 15;
 constexpr int32_t FRAME_CAP_MS = 14;
 constexpr int32_t FPS_WINDOW_FRAMES = 60;
 constexpr const char* REQUIRED_SDL_VERSION = "2.0.14";
-constexpr const char* WINDOW_TITLE = "Kestravel  -  Ctrl+F for Fullscreen";
 
 // "2.0.14" -> versionNumber(2, 0, 14); missing or digitless fields read as 0.
 int32_t parseVersion(const std::string& text) {
@@ -72,22 +71,9 @@ void handleZoomKeys() {
 constexpr size_t OUT_OF_MEMORY_RESERVE_BYTES = 256 * 1024;
 char* outOfMemoryReserve = nullptr;
 
-// Every record the game keeps but the world's, the screen's and the assets', at its program-start value.
-void resetPlayRecords() {
-    resetSoundState();
-    resetInputState();
-    resetGameState();
-    resetFlowState();
-    resetMovementState();
-    resetHazardState();
-    resetShellState();
-    resetProgressState();
-    replay = ReplayState{};
-}
 
-// Frames run by runHeadlessFrame: the intro counts as over and the keys are the replay record's.
+// Frames run by runHeadlessFrame hold the replay record's keys.
 void holdReplayKeys() {
-    flow.introFrames = INTRO_FRAMES;
     std::memset(screen.previousKeyState, 0, sizeof screen.previousKeyState);
     screen.keyState = replay.keys;
 }
@@ -175,9 +161,21 @@ bool startGame(const GameStart& given, const char*& failure) {
     if (start.display != GAME_WINDOW) holdReplayKeys();
     if (start.skipIntro) {
         flow.introFrames = INTRO_FRAMES;
-        loadMusic();  // what the end of the intro does
+        loadMusic();  // what the end of the intro does, for a sound output there is
     }
     return true;
+}
+
+void resetPlayRecords() {
+    resetSoundState();
+    resetInputState();
+    resetGameState();
+    resetFlowState();
+    resetMovementState();
+    resetHazardState();
+    resetShellState();
+    resetProgressState();
+    replay = ReplayState{};
 }
 
 void restartHeadlessGame() {
@@ -186,6 +184,7 @@ void restartHeadlessGame() {
     player.sprite = sprite;
     resetToStart();
     holdReplayKeys();
+    flow.introFrames = INTRO_FRAMES;
 }
 
 void resetShellState() {
@@ -249,6 +248,7 @@ int runGame() {
     std::set_new_handler(outOfMemoryExit);
     GameStart start;
     start.display = GAME_WINDOW;
+    start.skipIntro = false;
     const char* failure = nullptr;
     if (!startGame(start, failure)) fatalExit(failure);
     std::set_new_handler(nullptr);

@@ -17,6 +17,8 @@ struct ShellState {
 };
 extern ShellState shell;
 
+constexpr const char* WINDOW_TITLE = "Kestravel  -  Ctrl+F for Fullscreen";
+
 // How a game starts: the program's own way, or a tool's or a test's.
 enum GameDisplay {
     GAME_HEADLESS,   // nothing of SDL: the world and the update, keys held through the replay record
@@ -28,7 +30,7 @@ struct GameStart {
     GameDisplay display = GAME_HEADLESS;
     std::string worldFile;                   // the world to play; "": the data folder's own, found as the game finds it
     const std::string* worldText = nullptr;  // the world itself, read as a world file reads, instead of a file
-    bool skipIntro = false;                  // from the first frame after the logo
+    bool skipIntro = true;                   // from the first frame after the logo; the program shows it
 };
 // Every record to its program-start value, then SDL, the screen, the assets and the world as the display asks,
 // and the player at the world's start. False, with the message the game shows for the step that failed, when
@@ -38,6 +40,8 @@ bool startGame(const GameStart& start, const char*& failure);
 // A new game on the world already read: every record but the world, the screen and the assets at its
 // program-start value, the player at the world's start, the intro over, keys held through the replay record.
 void restartHeadlessGame();
+// Every record but the world's, the screen's and the assets' at its program-start value.
+void resetPlayRecords();
 void resetShellState();           // program-start values, first clock reading
 int runGame();                    // the whole program; main only calls this
 bool runFrame();                  // one pass of the loop; false once the game should end

@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <SDL.h>
+#include <SDL_image.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -450,6 +452,39 @@ TEST(AssetGenerator, ReproducesTheCommittedFilesByteForByte) {
     }
     std::string cleanup = "rm -rf '" + out + "'";
     EXPECT_EQ(std::system(cleanup.c_str()), 0);
+}
+
+// Every picture the README and docs/ show, drawn again by the script that made them.
+TEST(ReadmePictures, TheScriptRedrawsEveryCommittedPicture) {
+    const std::string source = KESTRAVEL_SOURCE_DIR;
+    std::string out = rendertest::makeTempDir();
+    ASSERT_FALSE(out.empty());
+    std::string command = "cd '" + source + "' && sh docs/pictures.sh '" + KESTRAVEL_BIN_DIR + "' '" + out + "'";
+    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    auto pictures = [](const std::string& folder) {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(folder))
+            if (entry.path().extension() == ".png") names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    };
+    const std::vector<std::string> committed = pictures(source + "/docs");
+    ASSERT_EQ(pictures(out), committed) << "docs/ holds a picture the script does not make, or the other way round";
+    for (const std::string& name : committed) {
+        SDL_Surface* made = IMG_Load((out + "/" + name).c_str());
+        SDL_Surface* kept = IMG_Load((source + "/docs/" + name).c_str());
+        ASSERT_TRUE(made && kept) << name;
+        SDL_Surface* a = SDL_ConvertSurfaceFormat(made, SDL_PIXELFORMAT_RGBA32, 0);
+        SDL_Surface* b = SDL_ConvertSurfaceFormat(kept, SDL_PIXELFORMAT_RGBA32, 0);
+        ASSERT_TRUE(a && b) << name;
+        bool same = a->w == b->w && a->h == b->h;
+        for (int y = 0; same && y < a->h; ++y)
+            same = std::memcmp(static_cast<uint8_t*>(a->pixels) + y * a->pitch,
+                               static_cast<uint8_t*>(b->pixels) + y * b->pitch, size_t(a->w) * 4) == 0;
+        EXPECT_TRUE(same) << "docs/" << name << " is not what docs/pictures.sh draws now: run it again";
+        for (SDL_Surface* s : {made, kept, a, b}) SDL_FreeSurface(s);
+    }
+    std::filesystem::remove_all(out);
 }
 
 TEST(AssetGenerator, ReportsAFolderItCannotWrite) {

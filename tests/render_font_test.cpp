@@ -11,17 +11,11 @@ using namespace rendertest;
 
 namespace {
 
-class FontTest : public ::testing::Test {
+class FontTest : public RenderTest {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(openRenderer()) << SDL_GetError();
-        resetDrawingState();
-        dir = makeTempDir();
-        ASSERT_FALSE(dir.empty());
-    }
     void TearDown() override {
         freeFont(font);
-        std::filesystem::remove_all(dir);
+        RenderTest::TearDown();
     }
     Font* load(int gap, int height, const std::vector<TestGlyph>& glyphs, int extraWidth = 0, int declared = -1) {
         std::string path = dir + "/font.png";
@@ -47,7 +41,6 @@ protected:
         EXPECT_GE(f->lineHeight, 1);
         EXPECT_LE(f->lineHeight, f->sprite->height - 1);
     }
-    std::string dir;
     Font* font = nullptr;
 };
 

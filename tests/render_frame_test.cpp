@@ -58,32 +58,24 @@ int64_t clockAtTrough() { return 2827; }  // 600 * 3 pi / 2
 int tileIndex(int column, int row) { return column + row * ZONE_COLUMNS; }
 
 // Top-left screen pixel of a tile.
-int tileX(int column) { return column * 40; }
-int tileY(int row) { return 480 - (row + 1) * 40; }
+int tileX(int column) { return column * TILE_SIZE; }
+int tileY(int row) { return ZONE_HEIGHT - (row + 1) * TILE_SIZE; }
 
-class FrameTest : public ::testing::Test {
+class FrameTest : public RenderTest {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(openRenderer()) << SDL_GetError();
-        resetDrawingState();
-        dir = makeTempDir();
-        ASSERT_FALSE(dir.empty());
+        RenderTest::SetUp();
         ASSERT_TRUE(loadTestPictures(dir));
         // A standing player out of the way, in the bottom-left open area.
         player.x = 600;
         player.y = 200;
         player.flags = 0;
     }
-    void TearDown() override {
-        resetDrawingState();
-        std::filesystem::remove_all(dir);
-    }
     Uint8 playerAlpha() {
         Uint8 alpha = 0;
         SDL_GetTextureAlphaMod(player.sprite->texture, &alpha);
         return alpha;
     }
-    std::string dir;
 };
 
 TEST(TileFrame, FirstMatchingRuleWins) {

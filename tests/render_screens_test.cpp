@@ -22,13 +22,10 @@ constexpr int VEIL = 32 * 176 / 255;  // the pause veil over black
 
 int slotX(int n) { return 124 + 40 * n; }
 
-class ScreensTest : public ::testing::Test {
+class ScreensTest : public RenderTest {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(openRenderer()) << SDL_GetError();
-        resetDrawingState();
-        dir = makeTempDir();
-        ASSERT_FALSE(dir.empty());
+        RenderTest::SetUp();
         ASSERT_TRUE(loadTestPictures(dir));
         // White glyphs 10 wide, line height 40: a pixel's brightness is the text's alpha.
         std::vector<TestGlyph> glyphs;
@@ -41,10 +38,6 @@ protected:
         ASSERT_NE(assets.font, nullptr);
         ASSERT_EQ(assets.font->lineHeight, 40);
         clearScreen(0);
-    }
-    void TearDown() override {
-        resetDrawingState();
-        std::filesystem::remove_all(dir);
     }
     static int alphaOf(Sprite* sprite) {
         Uint8 alpha = 0;
@@ -61,7 +54,6 @@ protected:
         SDL_Color c = paletteColour(index);
         return near(readPixel(x, y), blend(c.r, alpha, under), blend(c.g, alpha, under), blend(c.b, alpha, under));
     }
-    std::string dir;
 };
 
 TEST(FormatTime, MinutesAndHours) {

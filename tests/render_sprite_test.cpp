@@ -14,22 +14,14 @@ using namespace rendertest;
 
 namespace {
 
-class SpriteTest : public ::testing::Test {
+class SpriteTest : public RenderTest {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(openRenderer()) << SDL_GetError();
-        resetDrawingState();
-        dir = makeTempDir();
-        ASSERT_FALSE(dir.empty());
+        RenderTest::SetUp();
         ASSERT_TRUE(writeCellSheet(dir + "/sheet.png", 12, 1, 40, 40, 0));
         ASSERT_TRUE(writeCellSheet(dir + "/grid.png", 3, 2, 10, 20, 0));
         ASSERT_TRUE(writeFlatImage(dir + "/star.png", 48, 64, paletteColour(20)));
     }
-    void TearDown() override {
-        resetDrawingState();
-        std::filesystem::remove_all(dir);
-    }
-    std::string dir;
 };
 
 TEST_F(SpriteTest, LoadedSpriteIsOneFrameCoveringTheImage) {

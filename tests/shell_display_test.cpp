@@ -11,7 +11,7 @@
 
 namespace {
 
-const char* TITLE = "Kestravel  -  Ctrl+F for Fullscreen";
+const char* TITLE = WINDOW_TITLE;
 
 struct WindowBox {
     int x, y, w, h;

@@ -18,7 +18,7 @@ protected:
         // The offscreen window never gets focus; SDL would drop the pad's input.
         SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
         ASSERT_TRUE(initSdl(SDL_INIT_VIDEO | SDL_INIT_JOYSTICK | SDL_INIT_GAMECONTROLLER, IMG_INIT_PNG));
-        ASSERT_NE(openScreen(640, 480, 1, "Kestravel  -  Ctrl+F for Fullscreen", 1.0f), nullptr);
+        ASSERT_NE(openScreen(SCREEN_WIDTH, SCREEN_HEIGHT, 1, WINDOW_TITLE, 1.0f), nullptr);
         resetShellState();
         resetInputState();
         flow = FlowState{};

@@ -186,7 +186,7 @@ protected:
     void SetUp() override {
         useHeadlessDrivers();
         ASSERT_TRUE(initSdl(SDL_INIT_VIDEO, IMG_INIT_PNG));
-        ASSERT_NE(openScreen(640, 480, 1, "Kestravel  -  Ctrl+F for Fullscreen", 1.0f), nullptr);
+        ASSERT_NE(openScreen(SCREEN_WIDTH, SCREEN_HEIGHT, 1, WINDOW_TITLE, 1.0f), nullptr);
         resetShellState();
         resetInputState();
     }

@@ -69,7 +69,7 @@ if command -v Xvfb >/dev/null && command -v xdotool >/dev/null && command -v xwi
     # software renderer is measured as well.
     for renderer in opengl software; do
         echo "== the game and the baseline under Xvfb, ${seconds}s each, $renderer renderer"
-        play "$bin/Kestravel_Main" "Kestravel  -  Ctrl+F for Fullscreen" "$out/game-$renderer.log" \
+        play "$bin/Kestravel_Main" "$WINDOW_TITLE" "$out/game-$renderer.log" \
             SDL_RENDER_DRIVER=$renderer &&
             play "$bin/kestravel-baseline" "Kestravel baseline" "$out/baseline-$renderer.log" \
                 SDL_RENDER_DRIVER=$renderer && real=1

@@ -46,7 +46,7 @@ capture=$tmp/audio.raw
 cd "$tmp/run" || exit 1
 SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=$capture "$bin/Kestravel_Main" >"$tmp/game.out" 2>&1 &
 game_pid=$!
-window=$(wait_for_window "Kestravel  -  Ctrl+F for Fullscreen" 120 "$game_pid") || fail "no game window"
+window=$(wait_for_window "$WINDOW_TITLE" 120 "$game_pid") || fail "no game window"
 xdotool windowfocus --sync "$window" 2>/dev/null || xdotool windowfocus "$window"
 
 # Where the capture stands now, in bytes (44.1 kHz, stereo, 16 bit).

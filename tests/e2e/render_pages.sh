@@ -30,7 +30,7 @@ printf 'XDG_PICTURES_DIR="$HOME/pictures"\n' >"$XDG_CONFIG_HOME/user-dirs.dirs"
 cd "$tmp/run" || exit 1
 SDL_AUDIODRIVER=dummy "$bin/Kestravel_Main" >"$tmp/game.out" 2>&1 &
 game_pid=$!
-window=$(wait_for_window "Kestravel  -  Ctrl+F for Fullscreen" 120 "$game_pid") || fail "no game window"
+window=$(wait_for_window "$WINDOW_TITLE" 120 "$game_pid") || fail "no game window"
 xdotool windowfocus --sync "$window" 2>/dev/null || xdotool windowfocus "$window"
 
 shots=0

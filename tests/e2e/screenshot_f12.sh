@@ -5,33 +5,26 @@ set -u
 src=$1
 bin=$2
 
-for tool in Xvfb xdotool python3; do
-    command -v $tool >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
-done
+# shellcheck source=tests/e2e/lib/shell_xvfb.bash
+source "$src/tests/e2e/lib/shell_xvfb.bash"
+require_x_tools
+command -v python3 >/dev/null || { echo "SKIP: python3 is not installed"; exit 77; }
 if [ ! -f "$src/data/game/world1.txt" ] || [ ! -f "$src/data/graphics/sheet0.png" ]; then
     echo "SKIP: the game data (world file, tile sheets) does not exist yet"
     exit 77
 fi
 
 tmp=$(mktemp -d)
-xvfb_pid=""
 game_pid=""
 cleanup() {
     [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+    stop_xvfb
     rm -rf "$tmp"
 }
 trap cleanup EXIT
 fail() { echo "FAIL: $*"; [ -f "$tmp/game.out" ] && cat "$tmp/game.out"; exit 1; }
 
-# Xvfb picks a free display itself and tells us which.
-exec 3>"$tmp/display"
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >"$tmp/xvfb.out" 2>&1 &
-xvfb_pid=$!
-exec 3>&-
-for _ in $(seq 100); do [ -s "$tmp/display" ] && break; sleep 0.1; done
-[ -s "$tmp/display" ] || fail "Xvfb did not start: $(cat "$tmp/xvfb.out")"
-export DISPLAY=":$(head -n1 "$tmp/display")"
+start_xvfb || fail "Xvfb did not start"
 
 export HOME=$tmp/home XDG_CONFIG_HOME=$tmp/config
 mkdir -p "$HOME/Bilder und Fotos" "$XDG_CONFIG_HOME" "$tmp/run"
@@ -42,14 +35,8 @@ cd "$tmp/run" || exit 1
 SDL_AUDIODRIVER=dummy "$bin/Kestravel_Main" >"$tmp/game.out" 2>&1 &
 game_pid=$!
 
-window=""
 # Generous: start-up under the sanitizers on a loaded machine is slow.
-for _ in $(seq 1200); do
-    window=$(xdotool search --name 'Ctrl\+F for Fullscreen' 2>/dev/null | head -n1) && [ -n "$window" ] && break
-    kill -0 "$game_pid" 2>/dev/null || fail "the game ended before its window showed"
-    sleep 0.1
-done
-[ -n "$window" ] || fail "no game window"
+window=$(wait_for_window "$WINDOW_TITLE" 120 "$game_pid") || fail "no game window"
 
 # The window carries the game's icon, put on it just after the window opens.
 if command -v xprop >/dev/null; then
@@ -89,10 +76,7 @@ xdotool windowfocus --sync "$window" 2>/dev/null || xdotool windowfocus "$window
 shoot() {
     local before after
     before=$(find "$pictures" -name 'Kestravel_*.png' | wc -l)
-    # Held for a few frames: a press and release inside one frame would never be seen.
-    xdotool keydown F12
-    sleep 0.2
-    xdotool keyup F12
+    press_keys F12
     for _ in $(seq 100); do
         after=$(find "$pictures" -name 'Kestravel_*.png' | wc -l)
         [ "$after" -gt "$before" ] && break
@@ -115,16 +99,12 @@ basename "$shot" | grep -Eq '^Kestravel_[0-9]{8}-[0-9]{6}(-[0-9]+)?\.png$' || fa
 
 # Desktop fullscreen on the 1280x1024 screen: the 4:3 game area is 1280x960, and the shot is
 # cut to it.
-xdotool keydown ctrl keydown f
-sleep 0.2
-xdotool keyup f keyup ctrl
+press_keys ctrl f
 sleep 1
 second=$(shoot) || fail "no fullscreen screenshot"
 size=$(python3 -c 'import struct,sys; print("%dx%d" % struct.unpack(">II", open(sys.argv[1],"rb").read()[16:24]))' "$second")
 [ "$size" = 1280x960 ] || fail "fullscreen screenshot is $size, not 1280x960"
 
-xdotool keydown ctrl keydown w
-sleep 0.2
-xdotool keyup w keyup ctrl
+press_keys ctrl w
 for _ in $(seq 50); do kill -0 "$game_pid" 2>/dev/null || break; sleep 0.1; done
 echo "PASS: $(basename "$shot")"

@@ -41,7 +41,7 @@ start_xvfb || fail "Xvfb"
 SDL_AUDIODRIVER=dummy "$TMP/bin/Kestravel_Main" >"$TMP/out" 2>"$TMP/err" &
 GAME_PID=$!
 box=$(wait_for_window "Kestravel - Error" 120 "$GAME_PID") || fail "no error box"
-[ -z "$(window_titled "Kestravel  -  Ctrl+F for Fullscreen")" ] || fail "the game window was opened"
+[ -z "$(window_titled "$WINDOW_TITLE")" ] || fail "the game window was opened"
 xdotool windowfocus "$box"
 sleep 0.2
 xdotool key Return

@@ -10,7 +10,7 @@ if [ ! -e "$BIN/../data/game/world1.txt" ]; then
     exit 77
 fi
 
-TITLE="Kestravel  -  Ctrl+F for Fullscreen"
+TITLE=$WINDOW_TITLE
 TMP=$(mktemp -d)
 cleanup() {
     [ -n "${GAME_PID:-}" ] && kill "$GAME_PID" 2>/dev/null

@@ -67,6 +67,7 @@ GameSession::GameSession(const std::string& folder) {
     if (!changeDirectory(folder)) return;
     GameStart start;
     start.display = GAME_WINDOW;
+    start.skipIntro = false;
     const char* failure = nullptr;
     if (!startGame(start, failure)) return;
     screen.keyState = keys;

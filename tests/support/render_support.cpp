@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 
 #include "gameplay/flow.h"
 #include "gameplay/hazards.h"
@@ -25,21 +26,9 @@ bool openRenderer() {
     opened = true;
     setenv("SDL_VIDEODRIVER", "offscreen", 1);
     setenv("SDL_AUDIODRIVER", "dummy", 1);
-    if (SDL_Init(SDL_INIT_VIDEO) != 0) return false;
-    IMG_Init(IMG_INIT_PNG);
-    SDL_Window* window = SDL_CreateWindow("render test", 0, 0, 640, 480, SDL_WINDOW_HIDDEN);
-    if (!window) return false;
-    SDL_Renderer* renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE | SDL_RENDERER_TARGETTEXTURE);
-    if (!renderer) return false;
-    screen.window = window;
-    screen.renderer = renderer;
-    screen.logicalWidth = 640;
-    screen.logicalHeight = 480;
-    screen.windowed = 1;
-    screen.windowScale = 1.0f;
-    SDL_RenderSetLogicalSize(renderer, 640, 480);
-    SDL_SetRenderDrawBlendMode(renderer, SDL_BLENDMODE_BLEND);
-    return true;
+    SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
+    return initSdl(SDL_INIT_VIDEO, IMG_INIT_PNG) &&
+           openScreen(SCREEN_WIDTH, SCREEN_HEIGHT, 1, WINDOW_TITLE, 1.0f) != nullptr;
 }
 
 std::string makeTempDir() {
@@ -192,23 +181,29 @@ bool loadTestPictures(const std::string& dir) {
 void resetDrawingState() {
     freeAssets();
     assets = AssetState{};
+    setClockSource(nullptr);
     resetWorldState();
+    resetPlayRecords();
+    // Then a frame of play: no spikes pointing anywhere, the player's own size, the logo over.
     for (int i = 0; i < ZONE_TILES; i++) room.tileDirection[i] = DIR_NONE;
-    player = Player{};
     player.width = 32.0f;
     player.height = 32.0f;
     player.facing = 1;
-    game = GameState{};
-    resetFlowState();
     flow.introFrames = INTRO_FRAMES;
-    resetMovementState();
-    hazards = HazardState{};
-    sound.musicStartState = 0;
-    shell.showFps = 0;
-    shell.fpsEstimate = 0.0f;
     screen.windowed = 1;
     screen.lastInputDevice = 0;
-    setClockSource(nullptr);
+}
+
+void RenderTest::SetUp() {
+    ASSERT_TRUE(openRenderer()) << SDL_GetError();
+    resetDrawingState();
+    dir = makeTempDir();
+    ASSERT_FALSE(dir.empty());
+}
+
+void RenderTest::TearDown() {
+    resetDrawingState();
+    if (!dir.empty()) std::filesystem::remove_all(dir);
 }
 
 }  // namespace rendertest

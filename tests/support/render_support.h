@@ -1,6 +1,7 @@
 #pragma once
 // Drawing tests: an offscreen renderer, images made on the fly, pixels read back.
 #include <SDL.h>
+#include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
@@ -54,5 +55,14 @@ bool loadTestPictures(const std::string& dir);
 
 // Puts every value drawing reads back to its program-start state and empties the asset slots.
 void resetDrawingState();
+
+// The drawing tests' fixture: the renderer open, drawing's values at their start, and a fresh
+// folder for the pictures a test makes; afterwards all of it is put back and the folder removed.
+class RenderTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    std::string dir;
+};
 
 }  // namespace rendertest

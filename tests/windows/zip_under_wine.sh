@@ -93,7 +93,7 @@ for _ in $(seq 300); do
     sleep 0.1
 done
 [ -n "$game_pid" ] || fail "the launcher started no game"
-window=$(wait_for_window "Kestravel  -  Ctrl+F for Fullscreen" 180 "$game_pid") ||
+window=$(wait_for_window "$WINDOW_TITLE" 180 "$game_pid") ||
     fail "no game window: $(cat "$tmp/launcher.out")"
 [ "$(readlink "/proc/$game_pid/cwd")" = "$game_folder/Kestravel_Data" ] ||
     fail "the game runs in $(readlink "/proc/$game_pid/cwd")"

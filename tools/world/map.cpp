@@ -19,7 +19,6 @@
 #include "render/frame.h"
 #include "render/sprite.h"
 #include "shell/display.h"
-#include "shell/shell.h"
 #include "tools/world/boxes.h"
 #include "tools/world/commands.h"
 #include "tools/world/offscreen.h"
@@ -121,14 +120,7 @@ int commandMap(int argc, char** argv) {
     if (error) out = argv[1];
     // Without a data folder the zones are drawn plainly.
     Offscreen video;
-    GameStart start;
-    start.display = GAME_OFFSCREEN;
-    start.worldFile = file;
-    const char* failure = nullptr;
-    if (!startGame(start, failure)) {
-        std::fprintf(stderr, "kestravel-world: %s\n", failure);
-        return 1;
-    }
+    if (!openOffscreen(video, "kestravel-world", file)) return 1;
 
     const std::vector<WorldZone>& zones = world.zones;
     if (zones.empty()) {
@@ -162,7 +154,6 @@ int commandMap(int argc, char** argv) {
                      (long long)mapWidth, (long long)mapHeight);
         return 1;
     }
-    if (!openOffscreen(video, "kestravel-world")) return 1;
     // Each zone is drawn once, at the map's own scale: a kept room would only get in the way.
     freeRoomCache();
     // Freed before the video shuts SDL down.

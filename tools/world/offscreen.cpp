@@ -4,6 +4,7 @@
 
 #include "render/sprite.h"
 #include "shell/display.h"
+#include "shell/shell.h"
 
 Offscreen::~Offscreen() {
     freeAssets();
@@ -12,7 +13,16 @@ Offscreen::~Offscreen() {
     shutdownVideo();
 }
 
-bool openOffscreen(Offscreen& video, const char* tool) {
+bool openOffscreen(Offscreen& video, const char* tool, const std::string& worldFile, bool intro) {
+    GameStart start;
+    start.display = GAME_OFFSCREEN;
+    start.worldFile = worldFile;
+    start.skipIntro = !intro;
+    const char* failure = nullptr;
+    if (!startGame(start, failure)) {
+        std::fprintf(stderr, "%s: %s\n", tool, failure);
+        return false;
+    }
     if (screen.renderer) {
         video.target = SDL_CreateTexture(screen.renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET,
                                          screen.logicalWidth, screen.logicalHeight);

@@ -18,25 +18,25 @@
 #include "render/frame.h"
 #include "render/sprite.h"
 #include "shell/display.h"
-#include "shell/shell.h"
+#include "shell/platform.h"
 #include "world/assets.h"
 #include "world/world.h"
 
+namespace {
+
+int64_t framesDrawn = 0;
+int64_t frameClock() { return framesDrawn * 1000 / 60; }
+
+}  // namespace
+
 bool savePicture(const std::string& worldPath, const std::vector<ScriptStep>& script, const std::string& outPath,
-                 bool boxes) {
+                 bool boxes, bool intro) {
     std::error_code error;
     std::filesystem::path out = std::filesystem::absolute(outPath, error);
     if (error) out = outPath;
 
     Offscreen video;
-    GameStart start;
-    start.display = GAME_OFFSCREEN;
-    start.worldFile = worldPath;
-    const char* failure = nullptr;
-    if (!startGame(start, failure)) {
-        std::fprintf(stderr, "kestravel-world route: %s\n", failure);
-        return false;
-    }
+    if (!openOffscreen(video, "kestravel-world route", worldPath, intro)) return false;
     if (std::none_of(std::begin(assets.sheets), std::end(assets.sheets), [](Sprite* s) { return s != nullptr; })) {
         std::fprintf(stderr, "kestravel-world route: no data folder with the pictures from here or beside %s\n",
                      worldPath.c_str());
@@ -46,12 +46,13 @@ bool savePicture(const std::string& worldPath, const std::vector<ScriptStep>& sc
         std::fprintf(stderr, "kestravel-world route: cannot read %s\n", worldPath.c_str());
         return false;
     }
-    if (!openOffscreen(video, "kestravel-world route")) return false;
     // Every frame is drawn: the caption, the flying star and the preview move only while drawn.
+    setClockSource(frameClock);
     drawFrame();
     for (const ScriptStep& step : script)
         for (int32_t f = 0; f < step.frames; ++f) {
             stepGame(step.keys);
+            ++framesDrawn;
             drawFrame();
         }
     if (boxes) {

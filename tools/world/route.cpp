@@ -24,7 +24,7 @@ int usage() {
                  "usage: kestravel-world route FILE [--plan PLAN] [--from SCRIPT] [--max-nodes N] [--weight W]\n"
                  "                             [--no-deaths] [--robust]\n"
                  "       kestravel-world route FILE --soft-locks [--max-nodes N]\n"
-                 "       kestravel-world route FILE --from SCRIPT --picture OUT.png [--frames N] [--boxes]\n"
+                 "       kestravel-world route FILE --from SCRIPT --picture OUT.png [--frames N] [--boxes] [--intro]\n"
                  "       kestravel-world route FILE --slack SCRIPT [--replays N]\n");
     return 2;
 }
@@ -99,6 +99,7 @@ int commandRoute(int argc, char** argv) {
     bool capGiven = false;
     const char* picturePath = nullptr;
     bool boxes = false;
+    bool intro = false;
     long frameLimit = 0;  // 0: the whole script
     SearchOptions options;
     for (int i = 1; i < argc; ++i) {
@@ -116,6 +117,8 @@ int commandRoute(int argc, char** argv) {
             if (replays < 1 || replays > 100000) return usage();
         } else if (std::strcmp(argv[i], "--boxes") == 0) {
             boxes = true;
+        } else if (std::strcmp(argv[i], "--intro") == 0) {
+            intro = true;
         } else if (std::strcmp(argv[i], "--soft-locks") == 0) {
             softLocks = true;
         } else if (std::strcmp(argv[i], "--from") == 0 && i + 1 < argc) {
@@ -145,7 +148,7 @@ int commandRoute(int argc, char** argv) {
         KeyScript script;
         if (!readScriptFile("kestravel-world route", fromPath, script)) return 2;
         if (frameLimit > 0) cutScript(script.steps, frameLimit);
-        return savePicture(path, script.steps, picturePath, boxes) ? 0 : 1;
+        return savePicture(path, script.steps, picturePath, boxes, intro) ? 0 : 1;
     }
 
     if (slackPath) {

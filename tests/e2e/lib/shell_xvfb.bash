@@ -1,6 +1,9 @@
 # Sourced by end-to-end scripts: a private Xvfb and window lookups.
 # Exits 77 (skipped) when Xvfb or xdotool is not installed.
 
+# The game's window, as the game titles it.
+WINDOW_TITLE="Kestravel  -  Ctrl+F for Fullscreen"
+
 require_x_tools() {
     for tool in Xvfb xdotool xwininfo; do
         if ! command -v "$tool" >/dev/null 2>&1; then
