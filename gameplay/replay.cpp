@@ -127,3 +127,16 @@ void heldKeys(uint16_t keys, uint8_t state[REPLAY_KEYS]) {
     for (size_t bit = 0; REPLAY_LETTERS[bit]; ++bit)
         if (keys & (1u << bit)) state[LETTER_KEYS[bit]] = 1;
 }
+
+long playKeyScript(const std::vector<ScriptStep>& steps, const std::function<bool(long frame)>& next) {
+    uint8_t keys[REPLAY_KEYS];
+    long frame = 0;
+    for (const ScriptStep& step : steps) {
+        heldKeys(step.keys, keys);
+        for (int32_t i = 0; i < step.frames; ++i) {
+            runHeadlessFrame(keys);
+            if (!next(++frame)) return frame;
+        }
+    }
+    return frame;
+}

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -54,3 +55,6 @@ std::string keyScriptLine(const ScriptStep& step);
 std::string keyLetters(uint16_t keys);  // in REPLAY_LETTERS order; "-" for none
 // The key state that holds these keys, everything else up.
 void heldKeys(uint16_t keys, uint8_t state[REPLAY_KEYS]);
+// Runs the steps frame by frame; after each, `next(frame)` (counted from 1) says whether to go on.
+// Returns the frames run.
+long playKeyScript(const std::vector<ScriptStep>& steps, const std::function<bool(long frame)>& next);

@@ -36,3 +36,4 @@ struct GameState {
 extern GameState game;
 
 void resetGameState();       // program-start values: everything zero
+void resetPlayer();          // as a new game begins: its size, still, airborne, facing right; place and sprite kept

@@ -154,20 +154,13 @@ void setDrawColourOpaque(Colour colour) {
 }
 
 void fillRect(int x, int y, int w, int h, Colour colour) {
-    static SDL_Rect area;
     if (!screen.renderer) return;
     setDrawColour(colour);
-    area = {x, y, w, h};
+    const SDL_Rect area = {x, y, w, h};
     SDL_RenderFillRect(screen.renderer, &area);
 }
 
-void fillRectOpaque(int x, int y, int w, int h, Colour colour) {
-    static SDL_Rect area;
-    if (!screen.renderer) return;
-    setDrawColourOpaque(colour);
-    area = {x, y, w, h};
-    SDL_RenderFillRect(screen.renderer, &area);
-}
+void fillRectOpaque(int x, int y, int w, int h, Colour colour) { fillRect(x, y, w, h, colour | 0xFF000000u); }
 
 void clearScreen(Colour colour) {
     if (!screen.renderer) return;

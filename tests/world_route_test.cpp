@@ -78,18 +78,12 @@ TEST(ShippedWorld, RouteScriptTakesAllTenStarsAndSeesEveryDistance) {
     ASSERT_FALSE(script.steps.empty());
 
     std::set<int32_t> distances;
-    long frame = 0;
     long completedAt = -1;
-    uint8_t keys[REPLAY_KEYS];
-    for (const ScriptStep& step : script.steps) {
-        heldKeys(step.keys, keys);
-        for (long i = 0; i < step.frames; ++i) {
-            runHeadlessFrame(keys);
-            ++frame;
-            distances.insert(progress.zoneDistance);
-            if (game.gameComplete && completedAt < 0) completedAt = frame;
-        }
-    }
+    playKeyScript(script.steps, [&](long frame) {
+        distances.insert(progress.zoneDistance);
+        if (game.gameComplete && completedAt < 0) completedAt = frame;
+        return true;
+    });
     EXPECT_EQ(progress.collectedStarCount, 10);
     EXPECT_EQ(game.gameComplete, 1);
     EXPECT_EQ(game.deathCount, 0) << "a route that dies is not one a player should copy";

@@ -350,14 +350,7 @@ void resetToStart() {
     for (float& g : world.gravityTable) g = 0.5f;
     for (int i = 0; i < 10; ++i) world.jumpSpeedTable[i] = JUMP_SPEEDS[i];
 
-    player.width = 32.0f;
-    player.height = 32.0f;
-    player.vx = 0.0f;
-    player.vy = 0.0f;
-    player.flags = PLAYER_AIRBORNE;
-    player.facing = 1;
-    player.animFrame = 0;
-    player.animTime = 0.0f;
+    resetPlayer();
 
     if (world.startLine >= 0) {
         size_t s = static_cast<size_t>(world.startLine);

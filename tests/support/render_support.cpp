@@ -186,9 +186,8 @@ void resetDrawingState() {
     resetPlayRecords();
     // Then a frame of play: no spikes pointing anywhere, the player's own size, the logo over.
     for (int i = 0; i < ZONE_TILES; i++) room.tileDirection[i] = DIR_NONE;
-    player.width = 32.0f;
-    player.height = 32.0f;
-    player.facing = 1;
+    resetPlayer();
+    player.flags = 0;
     flow.introFrames = INTRO_FRAMES;
     screen.windowed = 1;
     screen.lastInputDevice = 0;

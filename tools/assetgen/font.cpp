@@ -37,12 +37,8 @@ int pixelSizeForLine(FT_Face face) {
 
 bool rasterise(const std::string& fontPath, std::vector<GlyphImage>& out) {
     FT_Library lib;
-    if (FT_Init_FreeType(&lib)) return false;
     FT_Face face;
-    if (FT_New_Face(lib, fontPath.c_str(), 0, &face)) {
-        FT_Done_FreeType(lib);
-        return false;
-    }
+    if (!openFace(fontPath, lib, face)) return false;
     int size = pixelSizeForLine(face);
     FT_Set_Pixel_Sizes(face, 0, FT_UInt(size));
     double span = double(face->ascender - face->descender) * size / face->units_per_EM;

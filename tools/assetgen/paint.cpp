@@ -185,14 +185,17 @@ std::string openSansPath(const char* style) {
     return "/usr/share/fonts/truetype/open-sans/OpenSans-Regular.ttf";
 }
 
+bool openFace(const std::string& fontPath, FT_Library& lib, FT_Face& face) {
+    if (FT_Init_FreeType(&lib)) return false;
+    if (FT_New_Face(lib, fontPath.c_str(), 0, &face) == 0) return true;
+    FT_Done_FreeType(lib);
+    return false;
+}
+
 bool renderText(const std::string& fontPath, int pixelSize, const std::string& text, TextMask& out, int tracking) {
     FT_Library lib;
-    if (FT_Init_FreeType(&lib)) return false;
     FT_Face face;
-    if (FT_New_Face(lib, fontPath.c_str(), 0, &face)) {
-        FT_Done_FreeType(lib);
-        return false;
-    }
+    if (!openFace(fontPath, lib, face)) return false;
     FT_Set_Pixel_Sizes(face, 0, FT_UInt(pixelSize));
     int ascent = int(face->size->metrics.ascender >> 6);
     int lineH = int((face->size->metrics.ascender - face->size->metrics.descender) >> 6) + 2;

@@ -6,6 +6,9 @@
 #include <string>
 #include <vector>
 
+#include <ft2build.h>
+#include FT_FREETYPE_H
+
 struct Rgba {
     float r, g, b, a;  // 0..1, straight alpha
 };
@@ -60,6 +63,8 @@ struct TextMask {
     std::vector<float> alpha;
 };
 std::string openSansPath(const char* style);  // "Regular", "Bold", ...
+// A font file opened with FreeType; false leaves nothing to free.
+bool openFace(const std::string& fontPath, FT_Library& lib, FT_Face& face);
 // tracking: extra pixels after each letter.
 bool renderText(const std::string& fontPath, int pixelSize, const std::string& text, TextMask& out, int tracking = 0);
 // Draws a mask centred on (cx, cy) (the ink box, not the line box).

@@ -18,6 +18,7 @@
 #include "shell/platform.h"
 #include "shell/shell.h"
 #include "tools/world/commands.h"
+#include "tools/world/script.h"
 #include "world/world.h"
 
 namespace {
@@ -98,19 +99,10 @@ bool fail(const char* message, const char* detail = "") {
 
 // The first stars the route takes, played from the start and then forgotten but for them.
 bool takeRouteStars(const RunStart& start, int32_t taken[WORLD_STAR_SLOTS]) {
-    std::FILE* file = openFile(start.route, "rb");
-    if (!file) return fail("cannot open ", start.route);
     KeyScript script;
-    std::string error;
-    bool read = readKeyScript(file, script, error);
-    std::fclose(file);
-    if (!read) return fail("the route for --stars is not a script: ", (std::string(start.route) + ": " + error).c_str());
-    uint8_t keys[REPLAY_KEYS];
-    for (const ScriptStep& step : script.steps) {
-        heldKeys(step.keys, keys);
-        for (long i = 0; i < step.frames && progress.collectedStarCount < start.stars && !shell.quitGame; ++i)
-            runHeadlessFrame(keys);
-    }
+    if (!readScriptFile("kestravel-world run", start.route, script)) return false;
+    auto wantsMore = [&] { return progress.collectedStarCount < start.stars && !shell.quitGame; };
+    if (wantsMore()) playKeyScript(script.steps, [&](long) { return wantsMore(); });
     if (progress.collectedStarCount < start.stars) {
         std::fprintf(stderr, "kestravel-world run: %s takes %d stars, not %ld\n", start.route,
                      progress.collectedStarCount, start.stars);
@@ -195,21 +187,11 @@ int commandRun(int argc, char** argv) {
     if (!setUpStart(start)) return 2;
 
     if (header) std::printf("%s\n", RUN_FIELD_NAMES);
-    long frame = 0;
-    uint8_t keys[REPLAY_KEYS];
-    for (const ScriptStep& step : script.steps) {
-        heldKeys(step.keys, keys);
-        for (long i = 0; i < step.frames; ++i) {
-            runHeadlessFrame(keys);
-            ++frame;
-            bool quit = shell.quitGame != 0;
-            if (!lastOnly) printFields(frame);
-            if (quit) {
-                if (lastOnly) printFields(frame);
-                return 0;
-            }
-        }
-    }
-    if (lastOnly && frame > 0) printFields(frame);
+    // The run stops after the frame in which the game was told to end.
+    const long frames = playKeyScript(script.steps, [&](long frame) {
+        if (!lastOnly) printFields(frame);
+        return shell.quitGame == 0;
+    });
+    if (lastOnly && frames > 0) printFields(frames);
     return 0;
 }
