@@ -8,6 +8,8 @@
 #include <system_error>
 #include <thread>
 
+#include "shell/web.h"
+
 #ifdef _WIN32
 #include <windows.h>
 #else
@@ -30,6 +32,8 @@ void showMessageBox(const std::string& title, const std::string& text, MessageIc
     std::fprintf(stderr, "%s: %s\n", title.c_str(), text.c_str());
     std::fflush(stderr);
 }
+#elif defined(__EMSCRIPTEN__)
+void showMessageBox(const std::string& title, const std::string& text, MessageIcon) { showInPage(title, text); }
 #else
 void showMessageBox(const std::string& title, const std::string& text, MessageIcon icon) {
     Uint32 flags = SDL_MESSAGEBOX_INFORMATION;

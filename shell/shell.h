@@ -17,6 +17,8 @@ struct ShellState {
 };
 extern ShellState shell;
 
+constexpr int32_t FRAME_CAP_MS = 14;  // the least time from one frame to the next
+
 void resetShellState();           // program-start values, first clock reading
 int runGame();                    // the whole program; main only calls this
 bool runFrame();                  // one pass of the loop; false once the game should end

@@ -1,0 +1,101 @@
+#ifdef __EMSCRIPTEN__
+#include "shell/web.h"
+
+#include <emscripten.h>
+
+#include <cstdint>
+
+#include "render/sprite.h"
+#include "shell/display.h"
+#include "shell/platform.h"
+#include "shell/shell.h"
+
+// The page (tools/web/index.html) puts its hooks on Module.kestravel; without them the game
+// still runs, saying what it would have shown on the console.
+EM_JS(void, pageMessage, (const char* title, const char* text), {
+    const page = Module["kestravel"];
+    if (page && page.message) page.message(UTF8ToString(title), UTF8ToString(text));
+    else console.error(UTF8ToString(title) + ": " + UTF8ToString(text));
+});
+
+EM_JS(void, pageEnded, (int clean), {
+    const page = Module["kestravel"];
+    if (page && page.ended) page.ended(clean != 0);
+});
+
+EM_JS(void, pageFullscreen, (int full), {
+    const page = Module["kestravel"];
+    if (page && page.fullscreen) page.fullscreen(full != 0);
+});
+
+// 1 or 0 once the page has entered or left fullscreen (or failed to), -1 while nothing changed.
+EM_JS(int, pageFullscreenChange, (), {
+    const page = Module["kestravel"];
+    return page && page.fullscreenChange ? page.fullscreenChange() : -1;
+});
+
+EM_JS(void, pageDownload, (const char* path), {
+    const name = UTF8ToString(path);
+    let bytes;
+    try {
+        bytes = FS.readFile(name);
+    } catch (error) {
+        return;
+    }
+    const url = URL.createObjectURL(new Blob([bytes], {type: "image/png"}));
+    const link = document.createElement("a");
+    link.href = url;
+    link.download = name.substring(name.lastIndexOf("/") + 1);
+    document.body.appendChild(link);
+    link.click();
+    link.remove();
+    setTimeout(function() { URL.revokeObjectURL(url); }, 60000);
+    // The name stays taken for the visit, so a second shot in the same second gets -2; the
+    // pixels need not stay in memory.
+    FS.writeFile(name, new Uint8Array(0));
+});
+
+namespace {
+void browserFrame() {
+    const int64_t now = clockMs();
+    // Called at the display's refresh rate: on a 120 or 144 Hz display some calls come early
+    // and are skipped, so updates stay at least 14 ms apart, as the desktop's frame cap keeps them.
+    if (now < static_cast<int64_t>(shell.lastFrameTime) + FRAME_CAP_MS) return;
+    // Escape, or the browser's own controls, can leave fullscreen behind the game's back.
+    const int pageFull = pageFullscreenChange();
+    if (pageFull >= 0 && pageFull != (isFullscreen() ? 1 : 0)) {
+        screen.windowed = pageFull ? 0 : 1;
+        applyScreenSettings();
+    }
+    // The cap has passed, so the loop's own wait returns at once.
+    const bool goOn = runFrame();
+    // Counted from the call, not from the end of the drawing, so a slow frame costs no display refresh.
+    shell.lastFrameTime = static_cast<int32_t>(now);
+    if (goOn) return;
+    freeAssets();
+    closeScreen();
+    fatalExit("");
+}
+}  // namespace
+
+void runFramesInBrowser() {
+    // The window title would become the page's; the page keeps the game's name.
+    emscripten_set_window_title("Kestravel");
+    // The browser calls each frame (requestAnimationFrame) rather than the desktop loop sleeping
+    // under ASYNCIFY: nothing waits or spins between frames, frames meet the display's refresh,
+    // and the .wasm stays free of the unwinding code (1.2 MB against 1.7 MB, less CPU).
+    emscripten_set_main_loop(browserFrame, 0, 1);
+    __builtin_unreachable();
+}
+
+void showInPage(const std::string& title, const std::string& text) { pageMessage(title.c_str(), text.c_str()); }
+
+void endInPage(bool clean) {
+    emscripten_cancel_main_loop();
+    pageEnded(clean ? 1 : 0);
+}
+
+void downloadFile(const std::string& path) { pageDownload(path.c_str()); }
+
+void requestPageFullscreen(bool full) { pageFullscreen(full ? 1 : 0); }
+#endif
