@@ -4,6 +4,7 @@
 #include <emscripten.h>
 
 #include <cstdint>
+#include <cstring>
 
 #include "render/sprite.h"
 #include "shell/display.h"
@@ -56,6 +57,11 @@ EM_JS(void, pageDownload, (const char* path), {
 });
 
 namespace {
+// The browser changes SDL's key state as keys go, between frames, where the desktop changes it
+// only while the frame polls its events. The frame reads this copy instead, changed as the
+// events are polled, so that "pushed since the previous frame" means the same as on the desktop.
+uint8_t frameKeys[SDL_NUM_SCANCODES];
+
 void browserFrame() {
     const int64_t now = clockMs();
     // Called at the display's refresh rate: on a 120 or 144 Hz display some calls come early
@@ -78,7 +84,15 @@ void browserFrame() {
 }
 }  // namespace
 
+void followKeyEvent(const SDL_Event& event) {
+    if (event.type != SDL_KEYDOWN && event.type != SDL_KEYUP) return;
+    const int scancode = event.key.keysym.scancode;
+    if (scancode >= 0 && scancode < SDL_NUM_SCANCODES) frameKeys[scancode] = event.type == SDL_KEYDOWN ? 1 : 0;
+}
+
 void runFramesInBrowser() {
+    if (screen.keyState) std::memcpy(frameKeys, screen.keyState, sizeof frameKeys);
+    screen.keyState = frameKeys;
     // The window title would become the page's; the page keeps the game's name.
     emscripten_set_window_title("Kestravel");
     // The browser calls each frame (requestAnimationFrame) rather than the desktop loop sleeping
