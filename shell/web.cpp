@@ -3,6 +3,7 @@
 
 #include <emscripten.h>
 
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 
@@ -56,28 +57,38 @@ EM_JS(void, pageDownload, (const char* path), {
     FS.writeFile(name, new Uint8Array(0));
 });
 
+// The time of the display refresh being drawn, in ms: the same for every callback of one refresh
+// however late it runs, where the clock would carry the page's other work as jitter.
+EM_JS(double, pageFrameTime, (), {
+    const timeline = document.timeline;
+    return timeline && timeline.currentTime != null ? Number(timeline.currentTime) : performance.now();
+});
+
 namespace {
+double lastUpdateTime = -1e9;
+
 // The browser changes SDL's key state as keys go, between frames, where the desktop changes it
 // only while the frame polls its events. The frame reads this copy instead, changed as the
 // events are polled, so that "pushed since the previous frame" means the same as on the desktop.
 uint8_t frameKeys[SDL_NUM_SCANCODES];
 
 void browserFrame() {
-    const int64_t now = clockMs();
-    // Called at the display's refresh rate: on a 120 or 144 Hz display some calls come early
-    // and are skipped, so updates stay at least 14 ms apart, as the desktop's frame cap keeps them.
-    if (now < static_cast<int64_t>(shell.lastFrameTime) + FRAME_CAP_MS) return;
+    // Called once per display refresh. Refreshes less than 14 whole milliseconds after the last
+    // update are skipped, as the desktop's frame cap waits them out: every refresh at 60 Hz,
+    // every second one at 120 and 144 Hz (13.9 ms there, which the desktop's millisecond clock
+    // lets pass too).
+    const double now = pageFrameTime();
+    if (std::floor(now) < std::floor(lastUpdateTime) + FRAME_CAP_MS) return;
+    lastUpdateTime = now;
     // Escape, or the browser's own controls, can leave fullscreen behind the game's back.
     const int pageFull = pageFullscreenChange();
     if (pageFull >= 0 && pageFull != (isFullscreen() ? 1 : 0)) {
         screen.windowed = pageFull ? 0 : 1;
         applyScreenSettings();
     }
-    // The cap has passed, so the loop's own wait returns at once.
-    const bool goOn = runFrame();
-    // Counted from the call, not from the end of the drawing, so a slow frame costs no display refresh.
-    shell.lastFrameTime = static_cast<int32_t>(now);
-    if (goOn) return;
+    // Paced already: the loop's own wait must return at once rather than spin.
+    shell.lastFrameTime = static_cast<int32_t>(clockMs() - FRAME_CAP_MS);
+    if (runFrame()) return;
     freeAssets();
     closeScreen();
     fatalExit("");
