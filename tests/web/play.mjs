@@ -83,7 +83,8 @@ async function waitFor(page, test, seconds, what) {
   return false;
 }
 const state = (name) => `document.body.dataset.state === "${name}"`;
-const untilFrame = (page, n) => waitFor(page, `window.__probe.frames >= ${n}`, 90, `frame ${n}`);
+// Frames, not seconds: a busy machine draws fewer of them in a second.
+const untilFrame = (page, n) => waitFor(page, `window.__probe.frames >= ${n}`, 300, `frame ${n}`);
 // Held for a few game frames: the game looks at the keys once a frame.
 async function press(page, key, modifier) {
   if (modifier) await page.keyboard.down(modifier);
