@@ -15,12 +15,13 @@ const [url, secondsText] = process.argv.slice(2);
 const seconds = Number(secondsText) || 10;
 const sleep = (ms) => new Promise((done) => setTimeout(done, ms));
 
-// Counts the browser frames in which the game drew something.
+// Counts the browser's frames (display refreshes) and those in which the game drew something.
 function probe(noWebGL) {
-  const p = (window.__probe = { frames: 0, firstFrame: 0, drawn: false });
+  const p = (window.__probe = { frames: 0, refreshes: 0, firstFrame: 0, drawn: false });
   const raf = window.requestAnimationFrame.bind(window);
   window.requestAnimationFrame = (callback) => raf((time) => {
     p.drawn = false;
+    p.refreshes++;
     callback(time);
     if (p.drawn && !p.frames++) p.firstFrame = performance.now();
   });
@@ -83,7 +84,8 @@ async function run(label, { noWebGL = false, unthrottled = false } = {}) {
   const metric = async () => {
     const { metrics } = await session.send("Performance.getMetrics");
     const get = (name) => metrics.find((m) => m.name === name).value;
-    return { task: get("TaskDuration"), time: get("Timestamp"), frames: await page.evaluate(() => window.__probe.frames),
+    const [frames, refreshes] = await page.evaluate(() => [window.__probe.frames, window.__probe.refreshes]);
+    return { task: get("TaskDuration"), time: get("Timestamp"), frames, refreshes,
              renderer: cpu(browser.process().pid, "renderer", true), gpu: cpu(browser.process().pid, "gpu-process", false) };
   };
   // The page's renderer is the one that worked; the others idle.
@@ -100,6 +102,7 @@ async function run(label, { noWebGL = false, unthrottled = false } = {}) {
     cpu: (100 * spent(a.renderer, b.renderer)) / wall,
     gpu: (100 * spent(a.gpu, b.gpu)) / wall,
     fps: (b.frames - a.frames) / wall,
+    refreshes: (b.refreshes - a.refreshes) / wall,
     bytes: [...fetched.values()].reduce((sum, n) => sum + n, 0),
   };
   await browser.close();
@@ -110,10 +113,10 @@ const results = [];
 results.push(await run("WebGL"));
 results.push(await run("WebGL, frames unthrottled", { unthrottled: true }));
 results.push(await run("software renderer", { noWebGL: true }));
-console.log("renderer                     ready  first frame  main thread: CPU, busy  GPU process CPU    fps");
+console.log("renderer                     ready  first frame  main thread: CPU, busy  GPU process CPU    fps  refreshes/s");
 console.log("(CPU: time on a core; busy: Chromium's TaskDuration, the thread's tasks by the wall clock)");
 for (const r of results)
   console.log(`${r.label.padEnd(27)} ${String(r.ready).padStart(5)} ms ${String(r.firstFrame).padStart(7)} ms` +
               `  ${r.cpu.toFixed(1).padStart(9)} % ${r.busy.toFixed(1).padStart(5)} %  ${r.gpu.toFixed(1).padStart(11)} %` +
-              `  ${r.fps.toFixed(1).padStart(5)}`);
+              `  ${r.fps.toFixed(1).padStart(5)}  ${r.refreshes.toFixed(1).padStart(11)}`);
 console.log(`bytes the page fetched, uncompressed: ${results[0].bytes}`);
