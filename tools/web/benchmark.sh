@@ -5,7 +5,7 @@
 set -euo pipefail
 source_dir=$(cd "$(dirname "$0")/../.." && pwd)
 dist=$(cd "${1:-$source_dir/dist}" && pwd)
-seconds=${2:-10}
+seconds=${2:-20}
 site="$dist/Kestravel-web"
 [ -f "$site/index.html" ] || { echo "no $site/index.html: run make web first" >&2; exit 1; }
 
