@@ -33,7 +33,7 @@ unzip -q "$zip" -d "$tmp/site" || fail "the zip does not unpack"
 for file in index.html Kestravel_Main.js Kestravel_Main.wasm kestravel-data.js kestravel.data; do
     [ -f "$tmp/site/$file" ] || fail "the zip has no $file at its root"
 done
-echo "ok: the zip holds index.html and the game at its root"
+echo "ok: the zip holds index.html and the game at its root" | tee "$tmp/results"
 
 # What the desktop build draws after 1100 frames of standing at the start, offscreen.
 printf '1100 -\n' >"$tmp/still.txt"
@@ -52,9 +52,11 @@ done
 url="http://127.0.0.1:$port/"
 
 status=0
-node "$src/tests/web/play.mjs" chromium "$url" "$tmp" "$tmp/still.png" || status=1
+node "$src/tests/web/play.mjs" chromium "$url" "$tmp" "$tmp/still.png" | tee -a "$tmp/results"
+[ "${PIPESTATUS[0]}" -eq 0 ] || status=1
 start_xvfb || fail "no Xvfb"
-node "$src/tests/web/play.mjs" firefox "$url" "$tmp" || status=1
+node "$src/tests/web/play.mjs" firefox "$url" "$tmp" | tee -a "$tmp/results"
+[ "${PIPESTATUS[0]}" -eq 0 ] || status=1
 if [ -n "${KESTRAVEL_WEB_SHOTS:-}" ]; then mkdir -p "$KESTRAVEL_WEB_SHOTS" && cp "$tmp"/*.png "$KESTRAVEL_WEB_SHOTS/"; fi
-[ $status -eq 0 ] && echo "PASS: the web page in Chromium and Firefox" || echo "FAIL: the web page"
+echo "web: $(grep -c '^ok:' "$tmp/results") passed, $(grep -c '^FAIL:' "$tmp/results") failed"
 exit $status
