@@ -3,7 +3,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 
-.PHONY: run test game build configure deps deps-test asan fuzz bench assets dist clean windows
+.PHONY: run test game build configure deps deps-test asan fuzz bench assets dist clean windows web
 
 run: deps game
 	$(BUILD)/bin/Kestravel_Main
@@ -65,3 +65,8 @@ dist: deps game
 # built from Debian's sources once and kept in build-windows/.
 windows:
 	JOBS=$(JOBS) tools/windows/build.sh build-windows dist
+
+# The page for browsers: dist/Kestravel-web/ and dist/Kestravel-web.zip, index.html at its root.
+# Built with Debian's emscripten; the SDL libraries from Debian's sources are kept in build-web/.
+web:
+	JOBS=$(JOBS) tools/web/build.sh build-web dist

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "render/sprite.h"
+#include "shell/web.h"
 
 ScreenState screen;
 
@@ -58,6 +59,10 @@ SDL_Window* openScreen(int width, int height, int windowed, const std::string& t
     if (!window) return nullptr;
     screen.window = window;
     SDL_Renderer* renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
+#ifdef __EMSCRIPTEN__
+    // Without WebGL SDL draws in software into the canvas's 2D context: slower, the same picture.
+    if (!renderer) renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
+#endif
     if (!renderer) {
         closeScreen();
         return nullptr;
@@ -92,11 +97,16 @@ void applyScreenSettings() {
 SDL_Window* setFullscreen(int full) {
     int32_t wanted = full == 0 ? 1 : 0;
     if (!screen.renderer || wanted == screen.windowed) return nullptr;
+#ifdef __EMSCRIPTEN__
+    // The page goes fullscreen and scales the canvas, which keeps its 640 x 480 pixels.
+    requestPageFullscreen(!wanted);
+#else
     if (wanted) {
         SDL_SetWindowFullscreen(screen.window, 0);
     } else {
         SDL_SetWindowFullscreen(screen.window, SDL_WINDOW_FULLSCREEN_DESKTOP);
     }
+#endif
     screen.windowed = wanted;
     applyScreenSettings();
     return screen.window;

@@ -4,6 +4,7 @@
 
 #include "shell/display.h"
 #include "shell/platform.h"
+#include "shell/web.h"
 #include "world/manifest.h"
 
 InputState input;
@@ -45,6 +46,9 @@ void updateInput() {
 int pollEvent() {
     if (!SDL_WasInit(SDL_INIT_EVENTS)) return 0;
     if (!SDL_PollEvent(&input.event)) return 0;
+#ifdef __EMSCRIPTEN__
+    followKeyEvent(input.event);
+#endif
     switch (input.event.type) {
     case SDL_KEYDOWN:
         screen.lastInputDevice = 0;

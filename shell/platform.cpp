@@ -8,6 +8,8 @@
 #include <system_error>
 #include <thread>
 
+#include "shell/web.h"
+
 #ifdef _WIN32
 #include <windows.h>
 #else
@@ -30,6 +32,8 @@ void showMessageBox(const char* title, const char* text, MessageIcon icon) {
     std::fprintf(stderr, "%s: %s\n", title, text);
     std::fflush(stderr);
 }
+#elif defined(__EMSCRIPTEN__)
+void showMessageBox(const char* title, const char* text, MessageIcon) { showInPage(title, text); }
 #else
 void showMessageBox(const char* title, const char* text, MessageIcon icon) {
     Uint32 flags = SDL_MESSAGEBOX_INFORMATION;

@@ -2,6 +2,7 @@
 
 #include "shell/display.h"
 #include "shell/platform.h"
+#include "shell/web.h"
 
 #include <SDL.h>
 #include <SDL_image.h>
@@ -27,7 +28,13 @@
 namespace fs = std::filesystem;
 
 void takeScreenshot() {
-    saveScreenshot(uniqueFilePath(picturesFolder(), screenshotName(), "png"));
+    const std::string path = uniqueFilePath(picturesFolder(), screenshotName(), "png");
+#ifdef __EMSCRIPTEN__
+    // A page has no Pictures folder: the file goes to the browser's downloads.
+    if (saveScreenshot(path)) downloadFile(path);
+#else
+    saveScreenshot(path);
+#endif
 }
 
 namespace {

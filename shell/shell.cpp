@@ -22,6 +22,7 @@
 #include "shell/input.h"
 #include "shell/platform.h"
 #include "shell/screenshot.h"
+#include "shell/web.h"
 #include "world/assets.h"
 #include "world/manifest.h"
 #include "world/world.h"
@@ -32,7 +33,6 @@ namespace {
 constexpr int32_t ZOOM_DEFAULT = 10;
 constexpr int32_t ZOOM_MIN = 4;
 constexpr int32_t ZOOM_MAX = 15;
-constexpr int32_t FRAME_CAP_MS = 14;
 constexpr int32_t FPS_WINDOW_FRAMES = 60;
 constexpr const char* REQUIRED_SDL_VERSION = "2.0.14";
 
@@ -58,6 +58,10 @@ void zoomTo(int32_t level) {
 
 void handleZoomKeys() {
     if (isFullscreen()) return;
+#ifdef __EMSCRIPTEN__
+    // The page sizes the canvas; a smaller one would only blur it.
+    return;
+#endif
     if (keyPushed(SDL_SCANCODE_0) || keyPushed(SDL_SCANCODE_KP_0)) {
         if (shell.zoomLevel != ZOOM_DEFAULT) zoomTo(ZOOM_DEFAULT);
     } else if (keyPushed(SDL_SCANCODE_KP_PLUS) || keyPushed(SDL_SCANCODE_EQUALS)) {
@@ -254,7 +258,9 @@ int runGame() {
     std::set_new_handler(nullptr);
     delete[] outOfMemoryReserve;
     outOfMemoryReserve = nullptr;
-
+#ifdef __EMSCRIPTEN__
+    runFramesInBrowser();
+#endif
     raiseTimerResolution();
     while (runFrame()) {
     }
@@ -282,6 +288,9 @@ void fatalExit(const char* message) {
     stopAllSounds();
     closeAudio();
     shutdownVideo();
+#ifdef __EMSCRIPTEN__
+    endInPage(!message || message[0] == '\0');
+#endif
     // A failed start must not look like a clean quit to whoever started us.
     std::exit(message && message[0] != '\0' ? 1 : 0);
 }

@@ -17,6 +17,8 @@ struct ShellState {
 };
 extern ShellState shell;
 
+constexpr int32_t FRAME_CAP_MS = 14;  // the least time from one frame to the next
+
 constexpr const char* WINDOW_TITLE = "Kestravel  -  Ctrl+F for Fullscreen";
 
 // How a game starts: the program's own way, or a tool's or a test's.

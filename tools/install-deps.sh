@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages a build needs, only those that are missing.
-# Usage: tools/install-deps.sh run|test|dev|windows|windows-test
+# Usage: tools/install-deps.sh run|test|dev|windows|windows-test|web|web-test
 set -euo pipefail
 kind=${1:-run}
 
@@ -11,6 +11,11 @@ dev_packages="libbenchmark-dev clang libclang-rt-14-dev valgrind"
 # icon and zip makers; then Wine and an X server to play it in.
 windows_packages="gcc-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 cmake make pkg-config dpkg-dev xz-utils python3 zip"
 windows_test_packages="wine wine64 xvfb xauth xdotool x11-utils python3 unzip icoutils binutils-mingw-w64-x86-64"
+# The web page: Debian's emscripten (with its clang, lld and binaryen), the tools that fetch and
+# unpack Debian's SDL sources, and the zip maker; then two browsers, an X server for Firefox's
+# WebGL; npm (only where no npm is on the PATH) installs the pinned browser driver.
+web_packages="emscripten cmake make pkg-config dpkg-dev xz-utils python3 zip"
+web_test_packages="chromium firefox-esr xvfb xauth python3 unzip"
 
 packages=$run_packages
 case $kind in
@@ -19,6 +24,8 @@ case $kind in
     dev) packages="$packages $test_packages $dev_packages" ;;
     windows) packages=$windows_packages ;;
     windows-test) packages=$windows_test_packages ;;
+    web) packages=$web_packages ;;
+    web-test) packages=$web_test_packages; command -v npm >/dev/null || packages="$packages npm" ;;
     *) echo "unknown set: $kind" >&2; exit 2 ;;
 esac
 
