@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages a build needs, only those that are missing.
-# Usage: tools/install-deps.sh run|test|dev|windows|windows-test
+# Usage: tools/install-deps.sh run|test|dev|windows|windows-test|linux|linux-test
 set -euo pipefail
 kind=${1:-run}
 
@@ -11,6 +11,11 @@ dev_packages="libbenchmark-dev clang libclang-rt-14-dev valgrind"
 # icon and zip makers; then Wine and an X server to play it in.
 windows_packages="gcc-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 cmake make pkg-config dpkg-dev xz-utils python3 zip"
 windows_test_packages="wine wine64 xvfb xauth xdotool x11-utils python3 unzip icoutils binutils-mingw-w64-x86-64"
+# The Linux download: SDL from Debian's sources, with the headers of every desktop library it opens
+# at run time (X11, Wayland, GL and EGL, PulseAudio, PipeWire, ALSA, D-Bus, udev), or its build
+# leaves that support out. Then its test: an X server, and a real desktop-entry reader (gio).
+linux_packages="build-essential cmake pkg-config dpkg-dev xz-utils libx11-dev libxext-dev libxcursor-dev libxi-dev libxinerama-dev libxrandr-dev libxss-dev libxxf86vm-dev libxfixes-dev libxkbcommon-dev libwayland-dev wayland-protocols libdecor-0-dev libegl-dev libgl-dev libgles-dev libpulse-dev libpipewire-0.3-dev libasound2-dev libdbus-1-dev libudev-dev"
+linux_test_packages="xvfb xauth xdotool x11-utils python3 libglib2.0-bin desktop-file-utils"
 
 packages=$run_packages
 case $kind in
@@ -19,6 +24,8 @@ case $kind in
     dev) packages="$packages $test_packages $dev_packages" ;;
     windows) packages=$windows_packages ;;
     windows-test) packages=$windows_test_packages ;;
+    linux) packages=$linux_packages ;;
+    linux-test) packages=$linux_test_packages ;;
     *) echo "unknown set: $kind" >&2; exit 2 ;;
 esac
 
