@@ -3,7 +3,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 
-.PHONY: run test game build configure deps deps-test asan fuzz bench assets dist clean windows
+.PHONY: run test game build configure deps deps-test asan fuzz bench assets dist clean windows linux
 
 run: deps game
 	$(BUILD)/bin/Kestravel_Main
@@ -57,11 +57,16 @@ assets: deps-test build
 clean:
 	rm -rf $(BUILD) build-asan build-fuzz build-bench dist
 
-# A folder and tarball that run wherever they are unpacked: cd Kestravel && ./kestravel
-dist: deps game
-	tools/make-dist.sh $(BUILD) dist
+# A folder and tarball that run wherever they are unpacked: cd Kestravel && ./kestravel.
+# The Linux download itself, not a second tarball of the same name that needs SDL installed.
+dist: linux
 
 # The Windows zip, cross-built here: dist/Kestravel-windows-x86_64.zip. The SDL libraries are
 # built from Debian's sources once and kept in build-windows/.
 windows:
 	JOBS=$(JOBS) tools/windows/build.sh build-windows dist
+
+# The Linux download: dist/Kestravel-linux-x86_64.tar.gz, SDL in the folder. The SDL libraries
+# are built from Debian's sources once and kept in build-linux/.
+linux:
+	JOBS=$(JOBS) tools/linux/build.sh build-linux dist
