@@ -20,7 +20,7 @@ host=x86_64-w64-mingw32
 deps="$build/deps"
 prefix="$deps/prefix"
 # Bump when the options below change, so the next run builds the libraries again.
-SDL_RECIPE=windows1
+SDL_RECIPE=windows2
 
 # ---------------------------------------------------------------- packages
 "$source_dir/tools/install-deps.sh" windows
@@ -29,8 +29,11 @@ SDL_RECIPE=windows1
 # shellcheck source=tools/sdl-from-debian.sh
 source "$source_dir/tools/sdl-from-debian.sh"
 SDL_CONFIGURE=(cmake)
+# The same bytes from any folder and at any time: no build folder in the binaries, no link time
+# in their headers.
 SDL_CMAKE_ARGS=(-DCMAKE_TOOLCHAIN_FILE="$source_dir/cmake/mingw-w64-x86_64.cmake"
-    -DKESTRAVEL_WINDOWS_PREFIX="$prefix" -DBUILD_SHARED_LIBS=ON)
+    -DKESTRAVEL_WINDOWS_PREFIX="$prefix" -DBUILD_SHARED_LIBS=ON
+    "-DCMAKE_C_FLAGS=-ffile-prefix-map=$deps=deps" -DCMAKE_SHARED_LINKER_FLAGS=-Wl,--no-insert-timestamp)
 SDL2_ARGS=(-DSDL_SHARED=ON -DSDL_STATIC=OFF)
 SDL_PRODUCT=bin/SDL2_mixer.dll
 JOBS=$jobs sdl_libraries "$deps"
@@ -39,9 +42,11 @@ JOBS=$jobs sdl_libraries "$deps"
 started=$SECONDS
 export PKG_CONFIG_LIBDIR="$prefix/lib/pkgconfig"
 export PKG_CONFIG_PATH=""
+maps="-ffile-prefix-map=$source_dir=. -ffile-prefix-map=$build=build -ffile-prefix-map=$deps=deps"
 cmake -S "$source_dir" -B "$build/game" -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE="$source_dir/cmake/mingw-w64-x86_64.cmake" -DKESTRAVEL_WINDOWS_PREFIX="$prefix" \
-    -DKESTRAVEL_TESTS=OFF >/dev/null
+    -DKESTRAVEL_TESTS=OFF "-DCMAKE_C_FLAGS=$maps" "-DCMAKE_CXX_FLAGS=$maps" \
+    -DCMAKE_EXE_LINKER_FLAGS=-Wl,--no-insert-timestamp >/dev/null
 cmake --build "$build/game" -j "$jobs" --target Kestravel_Main kestravel kestravel-world
 echo "Game built in $((SECONDS - started)) s"
 
@@ -81,6 +86,12 @@ copy_dlls "$bin/kestravel-world.exe"
 cp -RL "$source_dir/data" "$stage/Kestravel_Data/data"
 install -m 644 "$source_dir/LICENSE" "$source_dir/CREDITS" "$stage/"
 chmod -R u+rwX,go+rX,go-w "$stage"
+
+# Every file dated by the commit, so the same commit gives the same zip.
+if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
+    SOURCE_DATE_EPOCH=$(git -C "$source_dir" log -1 --format=%ct 2>/dev/null || stat -c %Y "$source_dir/CMakeLists.txt")
+fi
+find "$stage" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
 
 archive="$out/Kestravel-windows-x86_64.zip"
 rm -f "$archive"
