@@ -3,7 +3,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 
-.PHONY: run test game build configure deps deps-test asan fuzz bench assets dist clean windows linux
+.PHONY: run test game build configure deps deps-test asan fuzz bench assets dist clean windows linux release
 
 run: deps game
 	$(BUILD)/bin/Kestravel_Main
@@ -70,3 +70,7 @@ windows:
 # are built from Debian's sources once and kept in build-linux/.
 linux:
 	JOBS=$(JOBS) tools/linux/build.sh build-linux dist
+
+# Every platform's download named with the version, and SHA256SUMS, in dist/.
+release:
+	tools/release.sh dist
