@@ -21,6 +21,11 @@ deps="$build/deps"
 prefix="$deps/prefix"
 # Bump when the options below change, so the next run builds the libraries again.
 SDL_RECIPE=windows2
+# strip stamps the programs it rewrites with this time instead of the clock's.
+if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
+    SOURCE_DATE_EPOCH=$(git -C "$source_dir" log -1 --format=%ct 2>/dev/null || stat -c %Y "$source_dir/CMakeLists.txt")
+fi
+export SOURCE_DATE_EPOCH
 
 # ---------------------------------------------------------------- packages
 "$source_dir/tools/install-deps.sh" windows
@@ -88,9 +93,6 @@ install -m 644 "$source_dir/LICENSE" "$source_dir/CREDITS" "$stage/"
 chmod -R u+rwX,go+rX,go-w "$stage"
 
 # Every file dated by the commit, so the same commit gives the same zip.
-if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
-    SOURCE_DATE_EPOCH=$(git -C "$source_dir" log -1 --format=%ct 2>/dev/null || stat -c %Y "$source_dir/CMakeLists.txt")
-fi
 find "$stage" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
 
 archive="$out/Kestravel-windows-x86_64.zip"
