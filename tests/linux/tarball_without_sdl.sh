@@ -1,122 +1,78 @@
 #!/usr/bin/env bash
-# The Linux download as a player gets it, on a desktop that never installed SDL: the system's
-# libSDL2* files are covered by an empty file in a private mount namespace (a machine without
-# them, such as a minimal Debian, has nothing to cover). Every library the programs and the
-# shipped libraries load is in the folder or one of glibc's; under Xvfb the game shows the first
-# zone, F12 saves a picture of it and Ctrl+W ends it; the menu entry made for a folder with
-# awkward characters in its path starts the game there, and --remove takes it away.
+# The Linux download as on a desktop without SDL (the system's libSDL2* covered by an empty file
+# in a private mount namespace): its programs and libraries load only their own and glibc's, and
+# the game, started by the launcher and then by the menu entry from a folder whose path needs
+# quoting, shows the first zone to F12 under Xvfb and ends on Ctrl+W.
 # Usage: tests/linux/tarball_without_sdl.sh TARBALL
 set -u
 tarball=$(realpath "${1:?usage: tarball_without_sdl.sh TARBALL}")
 src=$(cd "$(dirname "$0")/../.." && pwd)
 fail() { echo "FAIL: $*"; exit 1; }
-pass() { echo "ok: $*"; }
-
 if [ "${2:-}" != --covered ]; then
     "$src/tools/install-deps.sh" linux-test >/dev/null || fail "could not install the test packages"
     exec unshare --mount --propagation private bash "$0" "$tarball" --covered
 fi
-# The only libraries the download may take from the system at start; SDL opens the desktop's own
-# (X11, Wayland, GL, sound) itself when it finds them.
-system_libraries="linux-vdso.so.1 ld-linux-x86-64.so.2 libc.so.6 libm.so.6"
+# All the download takes from the system when it starts; SDL opens the desktop's own libraries.
+system_libraries=" linux-vdso.so.1 ld-linux-x86-64.so.2 libc.so.6 libm.so.6 "
 
-# shellcheck source=tests/e2e/lib/shell_xvfb.bash
 source "$src/tests/e2e/lib/shell_xvfb.bash"
 tmp=$(mktemp -d)
 game_pid=""
-cleanup() {
-    [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null
-    stop_xvfb
-    rm -rf "$tmp"
-}
-trap cleanup EXIT
-
+trap '[ -n "$game_pid" ] && kill "$game_pid"; stop_xvfb; rm -rf "$tmp"' EXIT
 : >"$tmp/empty"
-covered=0
 for lib in $(ldconfig -p | sed -n 's/^\s*libSDL2.* => //p' | xargs -r realpath | sort -u); do
     mount --bind "$tmp/empty" "$lib" || fail "could not cover $lib"
-    covered=$((covered + 1))
-done
-pass "$covered system SDL libraries covered"
-
-# A folder name a shell or a menu entry could get wrong.
-folder="$tmp/Spiele für \"alle\" \$HOME \\ \`x\` it's"
-mkdir -p "$folder"
-tar -C "$folder" -xzf "$tarball" || fail "the tarball does not unpack"
-game_folder=$folder/Kestravel
-for file in kestravel Kestravel_Data/Kestravel_Main kestravel.png install-menu-entry.sh LICENSE CREDITS; do
-    [ -f "$game_folder/$file" ] || fail "the tarball has no Kestravel/$file"
 done
 
-for elf in "$game_folder/kestravel" "$game_folder/Kestravel_Data/Kestravel_Main" "$game_folder"/Kestravel_Data/lib/*; do
-    ldd "$elf" >"$tmp/ldd" 2>&1 || fail "ldd ${elf#"$game_folder"/}: $(cat "$tmp/ldd")"
-    # "name => path (address)", or "path (address)"; the folder's path holds spaces.
-    while read -r line; do
-        name=${line%% *}
-        path=${line% (0x*}
-        [[ "$path" == *" => "* ]] && path=${path#* => }
-        case "$path" in
-            "$game_folder"/*) ;;
-            *) [[ " $system_libraries " == *" ${name##*/} "* ]] || fail "${elf#"$game_folder"/} needs $name => $path" ;;
-        esac
+folder="$tmp/Spiele für \"alle\" \$HOME \\ \`x\` it's/Kestravel"
+mkdir -p "${folder%/*}" && tar -C "${folder%/*}" -xzf "$tarball" || fail "the tarball does not unpack"
+for elf in "$folder/kestravel" "$folder/Kestravel_Data/Kestravel_Main" "$folder"/Kestravel_Data/lib/*; do
+    ldd "$elf" >"$tmp/ldd" 2>&1 || fail "ldd ${elf##*/}: $(cat "$tmp/ldd")"
+    while read -r line; do # "name => path (address)" or "path (address)"
+        name=${line%% *} path=${line% (0x*}
+        path=${path#* => }
+        [[ "$path" == "$folder"/* || "$system_libraries" == *" ${name##*/} "* ]] || fail "${elf##*/} needs $line"
     done <"$tmp/ldd"
 done
-pass "every library is in the folder or one of: $system_libraries"
+echo "ok: every library is in the folder or one of:$system_libraries"
 
 export HOME=$tmp/home XDG_CONFIG_HOME=$tmp/config XDG_DATA_HOME=$tmp/data SDL_AUDIODRIVER=dummy
 unset SDL_VIDEODRIVER WAYLAND_DISPLAY LD_LIBRARY_PATH
-pictures=$HOME/Pictures
-mkdir -p "$pictures" "$XDG_CONFIG_HOME"
-printf 'XDG_PICTURES_DIR="$HOME/Pictures"\n' >"$XDG_CONFIG_HOME/user-dirs.dirs"
+mkdir -p "$HOME/Pictures" "$XDG_CONFIG_HOME" && echo 'XDG_PICTURES_DIR="$HOME/Pictures"' >"$XDG_CONFIG_HOME/user-dirs.dirs"
 start_xvfb || fail "no Xvfb"
-game=$(cd "$game_folder" && pwd -P)/Kestravel_Data/Kestravel_Main
+game=$(cd "$folder" && pwd -P)/Kestravel_Data/Kestravel_Main
 
-# Waits for the game started from the folder, its window, and plays: F12 until the picture shows
-# the room (after the logo), then Ctrl+W.
+# The game just started ($1 says how) runs in Kestravel_Data, F12 catches the room after the logo,
+# and Ctrl+W ends it.
 play() {
-    local window shot="" before
-    game_pid=""
+    local window shot=""
+    rm -f "$HOME"/Pictures/*
     for _ in $(seq 100); do
-        for p in /proc/[0-9]*; do
-            [ "$(readlink "$p/exe" 2>/dev/null)" = "$game" ] && game_pid=${p#/proc/} && break 2
-        done
+        for p in /proc/[0-9]*; do [ "$(readlink "$p/exe")" = "$game" ] && game_pid=${p#/proc/}; done 2>/dev/null
+        [ -n "$game_pid" ] && break
         sleep 0.1
     done
-    [ -n "$game_pid" ] || fail "$1: no game started"
-    [ "$(readlink "/proc/$game_pid/cwd")" = "${game%/*}" ] || fail "$1: the game runs in $(readlink "/proc/$game_pid/cwd")"
+    [ -n "$game_pid" ] && [ "$(readlink "/proc/$game_pid/cwd")" = "${game%/*}" ] || fail "$1: no game in Kestravel_Data"
     window=$(wait_for_window "Kestravel  -  Ctrl+F for Fullscreen" 120 "$game_pid") || fail "$1: no game window"
     for _ in $(seq 20); do
-        before=$(find "$pictures" -name 'Kestravel_*.png' | wc -l)
-        xdotool windowfocus "$window" 2>/dev/null
-        press_keys F12
-        for _ in $(seq 50); do
-            [ "$(find "$pictures" -name 'Kestravel_*.png' | wc -l)" -gt "$before" ] && break
-            sleep 0.1
-        done
-        sleep 0.3
-        shot=$(ls -t "$pictures"/Kestravel_*.png 2>/dev/null | head -n1)
+        xdotool windowfocus "$window" 2>/dev/null && press_keys F12 && sleep 1
+        shot=$(ls -t "$HOME"/Pictures/Kestravel_*.png 2>/dev/null | head -n1)
         [ -n "$shot" ] && [ "$(python3 "$src/tests/e2e/lib/quality_check.py" dark "$shot")" \< 0.8 ] && break
         shot=""
         kill -0 "$game_pid" 2>/dev/null || fail "$1: the game ended"
-        sleep 1
     done
     [ -n "$shot" ] || fail "$1: F12 gave no picture of the room"
-    xdotool windowfocus "$window" 2>/dev/null
-    press_keys ctrl w
+    xdotool windowfocus "$window" 2>/dev/null && press_keys ctrl w
     for _ in $(seq 100); do kill -0 "$game_pid" 2>/dev/null || break; sleep 0.1; done
     kill -0 "$game_pid" 2>/dev/null && fail "$1: Ctrl+W did not end the game"
     game_pid=""
-    pass "$1: the first zone shows, F12 saved $(basename "$shot"), Ctrl+W ended the game"
+    echo "ok: $1: the first zone shows, F12 saved $(basename "$shot"), Ctrl+W ended the game"
 }
 
-(cd "$game_folder" && ./kestravel) || fail "the launcher ended with $?"
-play "./kestravel in the folder"
-
-"$game_folder/install-menu-entry.sh" >/dev/null || fail "install-menu-entry.sh failed"
-entry=$XDG_DATA_HOME/applications/kestravel-folder.desktop
-desktop-file-validate "$entry" || fail "the menu entry is not valid: $(cat "$entry")"
-(cd / && gio launch "$entry") || fail "gio could not start the menu entry: $(cat "$entry")"
+(cd "$folder" && ./kestravel) || fail "the launcher failed"
+play "./kestravel"
+"$folder/install-menu-entry.sh" >/dev/null && entry=$XDG_DATA_HOME/applications/kestravel-folder.desktop
+desktop-file-validate "$entry" && (cd / && gio launch "$entry") || fail "the menu entry is not valid or does not start"
 play "the menu entry"
-"$game_folder/install-menu-entry.sh" --remove >/dev/null && [ ! -e "$entry" ] || fail "--remove left $entry"
-pass "install-menu-entry.sh --remove takes the entry away"
+"$folder/install-menu-entry.sh" --remove >/dev/null && [ ! -e "$entry" ] || fail "--remove left $entry"
 echo "PASS: the Linux download without the system's SDL"
