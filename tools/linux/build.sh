@@ -20,7 +20,7 @@ unset MAKEFLAGS MAKELEVEL MFLAGS
 deps="$build/deps"
 prefix="$deps/prefix"
 # Bump when the options below change, so the next run builds the libraries again.
-SDL_RECIPE=linux1
+SDL_RECIPE=linux2
 
 # ---------------------------------------------------------------- packages
 "$source_dir/tools/install-deps.sh" linux
@@ -30,8 +30,10 @@ SDL_RECIPE=linux1
 source "$source_dir/tools/sdl-from-debian.sh"
 SDL_CONFIGURE=(cmake)
 # The same bytes from any folder: no build folder in the binaries (SDL keeps __FILE__ in its
-# messages). Each library finds the others in its own folder.
-SDL_CMAKE_ARGS=(-DBUILD_SHARED_LIBS=ON "-DCMAKE_C_FLAGS=-ffile-prefix-map=$deps=deps" '-DCMAKE_INSTALL_RPATH=$ORIGIN')
+# messages), nor in their build IDs, which a run path rewritten at install would leave hashed
+# over the build folder's. Each library finds the others in its own folder.
+SDL_CMAKE_ARGS=(-DBUILD_SHARED_LIBS=ON "-DCMAKE_C_FLAGS=-ffile-prefix-map=$deps=deps"
+    '-DCMAKE_INSTALL_RPATH=$ORIGIN' -DCMAKE_BUILD_WITH_INSTALL_RPATH=ON)
 # Every desktop's video and sound, each opened at run time only when the machine has it; nothing
 # SDL could open that a desktop may lack is linked.
 sdl_backends=(X11 WAYLAND WAYLAND_LIBDECOR PULSEAUDIO PIPEWIRE ALSA)
