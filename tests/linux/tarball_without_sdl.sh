@@ -16,8 +16,7 @@ fi
 system_libraries=" linux-vdso.so.1 ld-linux-x86-64.so.2 libc.so.6 libm.so.6 "
 
 source "$src/tests/e2e/lib/shell_xvfb.bash"
-tmp=$(mktemp -d)
-game_pid=""
+tmp=$(mktemp -d) game_pid=""
 trap '[ -n "$game_pid" ] && kill "$game_pid"; stop_xvfb; rm -rf "$tmp"' EXIT
 : >"$tmp/empty"
 for lib in $(ldconfig -p | sed -n 's/^\s*libSDL2.* => //p' | xargs -r realpath | sort -u); do
@@ -49,8 +48,7 @@ play() {
     rm -f "$HOME"/Pictures/*
     for _ in $(seq 100); do
         for p in /proc/[0-9]*; do [ "$(readlink "$p/exe")" = "$game" ] && game_pid=${p#/proc/}; done 2>/dev/null
-        [ -n "$game_pid" ] && break
-        sleep 0.1
+        [ -n "$game_pid" ] && break || sleep 0.1
     done
     [ -n "$game_pid" ] && [ "$(readlink "/proc/$game_pid/cwd")" = "${game%/*}" ] || fail "$1: no game in Kestravel_Data"
     window=$(wait_for_window "Kestravel  -  Ctrl+F for Fullscreen" 120 "$game_pid") || fail "$1: no game window"
