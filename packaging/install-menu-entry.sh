@@ -48,7 +48,8 @@ as_string() { printf '%s' "$1" | sed -e 's/\\/\\\\/g'; }
 as_exec() { printf '%s' "$1" | sed -e 's/[\\"`$]/\\&/g' -e 's/%/%%/g' -e 's/\\/\\\\/g'; }
 
 mkdir -p "$apps"
-# The launcher looks for Kestravel_Data in the folder it runs in: Path sets it.
+# The launcher looks for Kestravel_Data in the folder it runs in: Path sets it. The game's window
+# has the class Kestravel_Main, which docks match to this entry.
 cat >"$entry.tmp" <<ENTRY
 [Desktop Entry]
 Type=Application
@@ -59,6 +60,7 @@ Exec="$(as_exec "$here/kestravel")"
 Path=$(as_string "$here")
 Icon=$(as_string "$here/kestravel.png")
 Terminal=false
+StartupWMClass=Kestravel_Main
 Categories=Game;ActionGame;
 Keywords=platformer;jump;checkpoint;stars;
 ENTRY
