@@ -3,7 +3,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 
-.PHONY: run test game build configure deps deps-test asan fuzz bench assets dist clean windows web
+.PHONY: run test game build configure deps deps-test asan fuzz bench assets dist clean windows web linux release
 
 run: deps game
 	$(BUILD)/bin/Kestravel_Main
@@ -57,9 +57,9 @@ assets: deps-test build
 clean:
 	rm -rf $(BUILD) build-asan build-fuzz build-bench dist
 
-# A folder and tarball that run wherever they are unpacked: cd Kestravel && ./kestravel
-dist: deps game
-	tools/make-dist.sh $(BUILD) dist
+# A folder and tarball that run wherever they are unpacked: cd Kestravel && ./kestravel.
+# The Linux download itself, not a second tarball of the same name that needs SDL installed.
+dist: linux
 
 # The Windows zip, cross-built here: dist/Kestravel-windows-x86_64.zip. The SDL libraries are
 # built from Debian's sources once and kept in build-windows/.
@@ -70,3 +70,12 @@ windows:
 # Built with Debian's emscripten; the SDL libraries from Debian's sources are kept in build-web/.
 web:
 	JOBS=$(JOBS) tools/web/build.sh build-web dist
+
+# The Linux download: dist/Kestravel-linux-x86_64.tar.gz, SDL in the folder. The SDL libraries
+# are built from Debian's sources once and kept in build-linux/.
+linux:
+	JOBS=$(JOBS) tools/linux/build.sh build-linux dist
+
+# Every platform's download named with the version, and SHA256SUMS, in dist/.
+release:
+	tools/release.sh dist

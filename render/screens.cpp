@@ -177,7 +177,7 @@ const AboutLine ABOUT_LINES[] = {
     {"BY ODALRIC VENN", 308, 0.2f},
     {"PLAYER ART BY", 358, 0.175f},
     {"ISA MERROWIN", 388, 0.2f},
-    {"1.6", 438, 0.125f},
+    {KESTRAVEL_VERSION, 438, 0.125f},
 };
 }  // namespace
 

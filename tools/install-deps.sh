@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages a build needs, only those that are missing.
-# Usage: tools/install-deps.sh run|test|dev|windows|windows-test|web|web-test
+# Usage: tools/install-deps.sh run|test|dev|windows|windows-test|web|web-test|linux|linux-test
 set -euo pipefail
 kind=${1:-run}
 
@@ -16,6 +16,11 @@ windows_test_packages="wine wine64 xvfb xauth xdotool x11-utils python3 unzip ic
 # WebGL; npm (only where no npm is on the PATH) installs the pinned browser driver.
 web_packages="emscripten cmake make pkg-config dpkg-dev xz-utils python3 zip"
 web_test_packages="chromium firefox-esr xvfb xauth python3 unzip"
+# The Linux download: SDL from Debian's sources, with the headers of every desktop library it opens
+# at run time (X11, Wayland, GL and EGL, PulseAudio, PipeWire, ALSA, D-Bus, udev), or its build
+# leaves that support out. Then its test: an X server, and a real desktop-entry reader (gio).
+linux_packages="build-essential cmake pkg-config dpkg-dev xz-utils libx11-dev libxext-dev libxcursor-dev libxi-dev libxinerama-dev libxrandr-dev libxss-dev libxxf86vm-dev libxfixes-dev libxkbcommon-dev libwayland-dev wayland-protocols libdecor-0-dev libegl-dev libgl-dev libgles-dev libpulse-dev libpipewire-0.3-dev libasound2-dev libdbus-1-dev libudev-dev"
+linux_test_packages="xvfb xauth xdotool x11-utils python3 libglib2.0-bin desktop-file-utils"
 
 packages=$run_packages
 case $kind in
@@ -26,6 +31,8 @@ case $kind in
     windows-test) packages=$windows_test_packages ;;
     web) packages=$web_packages ;;
     web-test) packages=$web_test_packages; command -v npm >/dev/null || packages="$packages npm" ;;
+    linux) packages=$linux_packages ;;
+    linux-test) packages=$linux_test_packages ;;
     *) echo "unknown set: $kind" >&2; exit 2 ;;
 esac
 

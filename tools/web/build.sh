@@ -74,7 +74,8 @@ install -m 644 "$source_dir/data/graphics/icon.png" "$stage/icon.png"
 sed -i -e "s/@WASM_SIZE@/$(stat -c %s "$stage/Kestravel_Main.wasm")/" \
     -e "s/@DATA_SIZE@/$(stat -c %s "$stage/kestravel.data")/" "$stage/index.html"
 
-archive="$out/Kestravel-web.zip"
-rm -f "$archive"
-(cd "$stage" && find . -type f | sed 's|^\./||' | LC_ALL=C sort | TZ=UTC zip -q -X -D -@ "$archive")
-echo "$archive"
+# shellcheck source=tools/pack.sh
+source "$source_dir/tools/pack.sh"
+archive=$(cd "$out" && pwd)/Kestravel-web.zip
+pack_zip "$stage" . "$archive"
+echo "$out/Kestravel-web.zip"

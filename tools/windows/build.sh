@@ -20,7 +20,10 @@ host=x86_64-w64-mingw32
 deps="$build/deps"
 prefix="$deps/prefix"
 # Bump when the options below change, so the next run builds the libraries again.
-SDL_RECIPE=windows1
+SDL_RECIPE=windows2
+# strip stamps the programs it rewrites with SOURCE_DATE_EPOCH instead of the clock's time.
+# shellcheck source=tools/pack.sh
+source "$source_dir/tools/pack.sh"
 
 # ---------------------------------------------------------------- packages
 "$source_dir/tools/install-deps.sh" windows
@@ -29,8 +32,11 @@ SDL_RECIPE=windows1
 # shellcheck source=tools/sdl-from-debian.sh
 source "$source_dir/tools/sdl-from-debian.sh"
 SDL_CONFIGURE=(cmake)
+# The same bytes from any folder and at any time: no build folder in the binaries, no link time
+# in their headers.
 SDL_CMAKE_ARGS=(-DCMAKE_TOOLCHAIN_FILE="$source_dir/cmake/mingw-w64-x86_64.cmake"
-    -DKESTRAVEL_WINDOWS_PREFIX="$prefix" -DBUILD_SHARED_LIBS=ON)
+    -DKESTRAVEL_WINDOWS_PREFIX="$prefix" -DBUILD_SHARED_LIBS=ON
+    "-DCMAKE_C_FLAGS=-ffile-prefix-map=$deps=deps" -DCMAKE_SHARED_LINKER_FLAGS=-Wl,--no-insert-timestamp)
 SDL2_ARGS=(-DSDL_SHARED=ON -DSDL_STATIC=OFF)
 SDL_PRODUCT=bin/SDL2_mixer.dll
 JOBS=$jobs sdl_libraries "$deps"
@@ -39,9 +45,11 @@ JOBS=$jobs sdl_libraries "$deps"
 started=$SECONDS
 export PKG_CONFIG_LIBDIR="$prefix/lib/pkgconfig"
 export PKG_CONFIG_PATH=""
+maps="-ffile-prefix-map=$source_dir=. -ffile-prefix-map=$build=build -ffile-prefix-map=$deps=deps"
 cmake -S "$source_dir" -B "$build/game" -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE="$source_dir/cmake/mingw-w64-x86_64.cmake" -DKESTRAVEL_WINDOWS_PREFIX="$prefix" \
-    -DKESTRAVEL_TESTS=OFF >/dev/null
+    -DKESTRAVEL_TESTS=OFF "-DCMAKE_C_FLAGS=$maps" "-DCMAKE_CXX_FLAGS=$maps" \
+    -DCMAKE_EXE_LINKER_FLAGS=-Wl,--no-insert-timestamp >/dev/null
 cmake --build "$build/game" -j "$jobs" --target Kestravel_Main kestravel kestravel-world kestravel-print-arguments
 echo "Game built in $((SECONDS - started)) s"
 
@@ -84,7 +92,6 @@ cp -RL "$source_dir/data" "$stage/Kestravel_Data/data"
 install -m 644 "$source_dir/LICENSE" "$source_dir/CREDITS" "$stage/"
 chmod -R u+rwX,go+rX,go-w "$stage"
 
-archive="$out/Kestravel-windows-x86_64.zip"
-rm -f "$archive"
-(cd "$out" && find Kestravel | LC_ALL=C sort | TZ=UTC zip -q -X -D -@ "$(basename "$archive")")
-echo "$archive"
+archive=$(cd "$out" && pwd)/Kestravel-windows-x86_64.zip
+pack_zip "$out" Kestravel "$archive"
+echo "$out/Kestravel-windows-x86_64.zip"
