@@ -87,7 +87,7 @@ void browserFrame() {
         applyScreenSettings();
     }
     // Paced already: the loop's own wait must return at once rather than spin.
-    shell.lastFrameTime = static_cast<int32_t>(clockMs() - FRAME_CAP_MS);
+    shell.lastFrameTime = clockMs() - FRAME_CAP_MS;
     if (runFrame()) return;
     freeAssets();
     closeScreen();

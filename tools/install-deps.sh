@@ -10,7 +10,7 @@ dev_packages="libbenchmark-dev clang libclang-rt-14-dev valgrind"
 # The Windows zip: cross compilers, the tools that fetch and unpack Debian's SDL sources, and the
 # icon and zip makers; then Wine and an X server to play it in.
 windows_packages="gcc-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 cmake make pkg-config dpkg-dev xz-utils python3 zip"
-windows_test_packages="wine wine64 xvfb xauth xdotool x11-utils python3 unzip icoutils binutils-mingw-w64-x86-64"
+windows_test_packages="wine wine64 xvfb xauth xdotool x11-utils x11-apps python3 unzip icoutils binutils-mingw-w64-x86-64"
 # The web page: Debian's emscripten (with its clang, lld and binaryen), the tools that fetch and
 # unpack Debian's SDL sources, and the zip maker; then two browsers, an X server for Firefox's
 # WebGL; npm (only where no npm is on the PATH) installs the pinned browser driver.

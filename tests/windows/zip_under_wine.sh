@@ -146,16 +146,50 @@ if len(sys.argv) > 3:
         sys.exit("walking right changed only %d pixels" % changed)
 PY
 
-# The logo comes first, and a window Wine has only just shown may not take the focus yet:
-# shoot until the room shows.
-room=""
-for _ in $(seq 30); do
-    kill -0 "$game_pid" 2>/dev/null || fail "the game ended: $(cat "$tmp/launcher.out")"
-    shot=$(shoot 10) || continue
-    python3 "$tmp/check.py" "$src/tools" "$shot" >"$tmp/check.out" 2>&1 && room=$shot && break
-    sleep 1
-done
-[ -n "$room" ] || fail "F12 gave no picture of the room in $pictures: $(cat "$tmp/check.out" 2>/dev/null)"
+# What the window shows on the X server, from xwd's dump on stdin: "drawn" once anything but
+# black is there (Wine shows the window black until the game presents), "room" once the picture
+# is lit as the room is.
+cat >"$tmp/window.py" <<'PY'
+import struct, sys
+data = sys.stdin.buffer.read()
+if len(data) < 100:
+    sys.exit("no picture of the window")
+header = struct.unpack(">25I", data[:100])
+size, width, height, bits, line, colours = header[0], header[4], header[5], header[11], header[12], header[19]
+if bits != 32 or width * height == 0:
+    sys.exit("a %dx%d window at %d bits a pixel" % (width, height, bits))
+at = size + colours * 12
+seen, lit = set(), 0
+for y in range(0, height, 2):
+    row = data[at + y * line:at + y * line + width * 4]
+    for x in range(0, len(row), 8):
+        pixel = row[x:x + 3]
+        seen.add(pixel)
+        lit += pixel != b"\0\0\0"
+share = lit / max(1, ((height + 1) // 2) * ((width + 1) // 2))
+drawn = lit > 0 if sys.argv[1] == "drawn" else len(seen) >= 16 and share >= 0.2
+print("%d colours, %.0f%% lit" % (len(seen), share * 100))
+sys.exit(0 if drawn else 1)
+PY
+
+# Waits up to $2 seconds for the game's window to show $1 (drawn or room); fails at once when the
+# game ends. Keys pressed before the game reads them are lost, so this stands before every press.
+wait_for_picture() {
+    for _ in $(seq $(($2 * 2))); do
+        kill -0 "$game_pid" 2>/dev/null || { echo "the game ended"; return 1; }
+        xwd -id "$window" -silent 2>/dev/null | python3 "$tmp/window.py" "$1" >"$tmp/window.out" 2>&1 && return 0
+        sleep 0.5
+    done
+    echo "after $2 s the window shows $(cat "$tmp/window.out")"
+    return 1
+}
+
+outcome=$(wait_for_picture drawn 180) || fail "the game drew no frame: $outcome: $(cat "$tmp/launcher.out")"
+pass "the game drew its first frame"
+# The logo comes first.
+outcome=$(wait_for_picture room 120) || fail "the room never showed: $outcome: $(cat "$tmp/launcher.out")"
+room=$(shoot 60) || fail "F12 gave no picture in $pictures$(kill -0 "$game_pid" 2>/dev/null || echo ": the game ended")"
+python3 "$tmp/check.py" "$src/tools" "$room" >"$tmp/check.out" 2>&1 || fail "F12's picture: $(cat "$tmp/check.out")"
 basename "$room" | grep -Eq '^Kestravel_[0-9]{8}-[0-9]{6}(-[0-9]+)?\.png$' || fail "odd name $(basename "$room")"
 pass "F12 wrote a 640x480 picture of the room into the Pictures folder: $(basename "$room")"
 

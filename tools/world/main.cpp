@@ -1,51 +1,10 @@
 // kestravel-world: the level designer's tool, reading worlds through the game's own code.
-#include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <string>
 
 #include <SDL_main.h>  // on Windows SDL's entry point hands main its arguments in UTF-8
 
-#include "gameplay/replay.h"
-#include "gameplay/sound.h"
-#include "gameplay/state.h"
-#include "shell/platform.h"
-#include "shell/shell.h"
 #include "tools/world/commands.h"
-#include "world/world.h"
-
-bool isWorldReadable(const char* who, const char* path) {
-    std::string problem;
-    if (!isWorldFileSound(path, problem)) {
-        std::fprintf(stderr, "%s: cannot read %s: %s\n", who, path, problem.c_str());
-        return false;
-    }
-    FILE* file = openFile(path, "rb");
-    if (!file) {
-        std::fprintf(stderr, "%s: cannot open %s\n", who, path);
-        return false;
-    }
-    std::fclose(file);
-    return true;
-}
-
-void startWorldGame(const char* path) {
-    GameStart start;
-    start.worldFile = path;
-    const char* failure = nullptr;
-    startGame(start, failure);  // headless on a named world: nothing that can fail
-}
-
-bool readWholeArgument(const char* text, int32_t& value) {
-    if (!text || !*text) return false;
-    char* end = nullptr;
-    errno = 0;
-    long long parsed = std::strtoll(text, &end, 10);
-    if (errno != 0 || *end != '\0' || parsed < INT32_MIN || parsed > INT32_MAX) return false;
-    value = static_cast<int32_t>(parsed);
-    return true;
-}
 
 static int usage() {
     std::fprintf(stderr,
