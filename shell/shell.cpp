@@ -229,11 +229,12 @@ void updateFpsEstimate() {
     shell.fpsWindowStart = now;
 }
 
-bool runFrame() {
+bool runFrame(const FrameHooks* hooks) {
     updateInput();
     handleGlobalKeys();
-    updateGame();
+    if (!hooks || hooks->beforeUpdate()) updateGame();
     drawFrame();
+    if (hooks) hooks->afterDraw();
     waitForFrameCap();
     updateFpsEstimate();
     // Before presenting: many drivers discard the back buffer at present.

@@ -46,7 +46,12 @@ void restartHeadlessGame();
 void resetPlayRecords();
 void resetShellState();           // program-start values, first clock reading
 int runGame();                    // the whole program; main only calls this
-bool runFrame();                  // one pass of the loop; false once the game should end
+// What a caller may add to the game's own frame, as the world maker's play mode does; the game adds nothing.
+struct FrameHooks {
+    bool (*beforeUpdate)();  // after the global keys; false holds the game still for this frame
+    void (*afterDraw)();     // over the frame just drawn, before it is shown
+};
+bool runFrame(const FrameHooks* hooks = nullptr);  // one pass of the loop; false once the game should end
 void handleGlobalKeys();          // pause edge, F12, TAB, fullscreen, Ctrl+W, zoom
 void waitForFrameCap();           // sleep in 1 ms steps until 14 ms have passed
 void updateFpsEstimate();

@@ -100,10 +100,6 @@ void applyDefaultDirections() {
     }
 }
 
-void placeInTile(float column, float row) {
-    player.x = column * TILE_SIZE + (TILE_SIZE - player.width) / 2;
-    player.y = row * TILE_SIZE + (TILE_SIZE - player.height) / 2;
-}
 
 }  // namespace
 
@@ -340,6 +336,19 @@ bool loadZone(int32_t x, int32_t y) {
     return true;
 }
 
+bool readStartBlock(StartBlock& start) {
+    if (world.startLine < 0) return false;
+    const size_t s = static_cast<size_t>(world.startLine);
+    start = {readNumber(lineAt(s + 1)), readNumber(lineAt(s + 2)), readNumber(lineAt(s + 3)),
+             readNumber(lineAt(s + 4)), readNumber(lineAt(s + 5)), readNumber(lineAt(s + 6))};
+    return true;
+}
+
+void placeInTile(float column, float row) {
+    player.x = column * TILE_SIZE + (TILE_SIZE - player.width) / 2;
+    player.y = row * TILE_SIZE + (TILE_SIZE - player.height) / 2;
+}
+
 void changeZone(int32_t dx, int32_t dy) {
     player.x -= dx * static_cast<float>(ZONE_WIDTH);
     player.y -= dy * static_cast<float>(ZONE_HEIGHT);
@@ -352,14 +361,14 @@ void resetToStart() {
 
     resetPlayer();
 
-    if (world.startLine >= 0) {
-        size_t s = static_cast<size_t>(world.startLine);
-        progress.currentZoneX = readNumber(lineAt(s + 1));
-        progress.currentZoneY = readNumber(lineAt(s + 2));
-        progress.checkpointZoneX = readNumber(lineAt(s + 3));
-        progress.checkpointZoneY = readNumber(lineAt(s + 4));
+    StartBlock start;
+    if (readStartBlock(start)) {
+        progress.currentZoneX = start.zoneX;
+        progress.currentZoneY = start.zoneY;
+        progress.checkpointZoneX = start.checkpointX;
+        progress.checkpointZoneY = start.checkpointY;
         // Float arithmetic: a wild column from the file must not overflow an int.
-        placeInTile(static_cast<float>(readNumber(lineAt(s + 5))), static_cast<float>(readNumber(lineAt(s + 6))));
+        placeInTile(static_cast<float>(start.column), static_cast<float>(start.row));
     }
 
     game.timeFrames = 0;

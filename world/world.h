@@ -136,6 +136,12 @@ bool tileAt(float x, float y, int32_t& column, int32_t& row);
 bool isStarCollected(int32_t zoneX, int32_t zoneY, int32_t column, int32_t row);
 // The same question of any progress, such as a saved one.
 bool hasCollectedStar(const ProgressState& progress, int32_t identity);
+// The six numbers of the first start block: the start zone, the checkpoint zone and the start tile.
+struct StartBlock {
+    int32_t zoneX, zoneY, checkpointX, checkpointY, column, row;
+};
+bool readStartBlock(StartBlock& start);  // false, and nothing read, without a start block
+void placeInTile(float column, float row);  // the player centred in that tile of the current zone
 bool loadZone(int32_t x, int32_t y);
 void changeZone(int32_t dx, int32_t dy);
 void resetToStart();

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "shell/platform.h"
-#include "shell/shell.h"
+#include "tools/world/check.h"
 #include "tools/world/commands.h"
 #include "world/textfile.h"
 #include "world/world.h"
@@ -17,12 +17,6 @@ namespace {
 std::string plural(size_t n, const char* word) {
     return std::to_string(n) + " " + word + (n == 1 ? "" : "s");
 }
-
-struct Finding {
-    size_t line;  // 1-based; 0 for the file as a whole
-    bool error;
-    std::string text;
-};
 
 class Checker {
 public:
@@ -347,33 +341,40 @@ bool hasUnknownMark(const std::string& path) {
 
 }  // namespace
 
+std::vector<Finding> checkWorldFile(const std::string& path) {
+    Checker checker;
+    std::string problem, text;
+    if (!isWorldFileSound(path, problem))
+        checker.add(0, true, "cannot read " + path + ": " + problem);
+    else if (!readTextFile(path, WORLD_MAX_BYTES, text))
+        checker.add(0, true, "cannot read " + path);
+    else if (loadWorldText(std::move(text)) == 0 && hasUnknownMark(path))
+        checker.add(1, true, "unknown byte-order mark: the game reads this file as empty");
+    else
+        checker.run();
+    std::vector<Finding> findings = std::move(checker.findings());
+    std::stable_sort(findings.begin(), findings.end(),
+                     [](const Finding& a, const Finding& b) { return a.line < b.line; });
+    return findings;
+}
+
+std::string findingLine(const Finding& finding) {
+    return std::to_string(finding.line) + (finding.error ? ": error: " : ": warning: ") + finding.text;
+}
+
 int commandCheck(int argc, char** argv) {
     if (argc != 1) {
         std::fprintf(stderr, "usage: kestravel-world check FILE\n");
         return 2;
     }
     const std::string path = argv[0];
-    Checker checker;
-    std::string problem, text;
-    GameStart start;
-    start.worldText = &text;
-    const char* failure = nullptr;
-    if (!isWorldFileSound(path, problem))
-        checker.add(0, true, "cannot read " + path + ": " + problem);
-    else if (!readTextFile(path, WORLD_MAX_BYTES, text))
-        checker.add(0, true, "cannot read " + path);
-    else if (startGame(start, failure) && world.lines.empty() && hasUnknownMark(path))
-        checker.add(1, true, "unknown byte-order mark: the game reads this file as empty");
-    else
-        checker.run();
-
-    std::vector<Finding>& findings = checker.findings();
-    std::stable_sort(findings.begin(), findings.end(),
-                     [](const Finding& a, const Finding& b) { return a.line < b.line; });
+    // The world reader alone: the file and its index, without a game around them.
+    resetWorldState();
+    const std::vector<Finding> findings = checkWorldFile(path);
     size_t errors = 0, warnings = 0;
     for (const Finding& f : findings) {
         (f.error ? errors : warnings) += 1;
-        std::printf("%zu: %s: %s\n", f.line, f.error ? "error" : "warning", f.text.c_str());
+        std::printf("%s\n", findingLine(f).c_str());
     }
     std::printf("%s: %s, %s\n", path.c_str(), plural(errors, "error").c_str(), plural(warnings, "warning").c_str());
     return errors ? 1 : 0;

@@ -8,6 +8,7 @@ int commandRun(int argc, char** argv);
 int commandMap(int argc, char** argv);
 int commandRoute(int argc, char** argv);
 int commandMeasure(int argc, char** argv);
+int commandPlay(int argc, char** argv);
 // False, after saying on standard error what is wrong, when the world file cannot be read;
 // the message starts with who ("kestravel-world run").
 bool isWorldReadable(const char* who, const char* path);

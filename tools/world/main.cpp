@@ -14,7 +14,8 @@ static int usage() {
                  "                               [--stars N ROUTE] < SCRIPT\n"
                  "       kestravel-world map FILE OUT.png [--scale S] [--from ZX ZY] [--boxes]\n"
                  "       kestravel-world route FILE\n"
-                 "       kestravel-world measure FILE [--route SCRIPT]\n");
+                 "       kestravel-world measure FILE [--route SCRIPT]\n"
+                 "       kestravel-world play FILE [--at ZX ZY X Y] [--checkpoint ZX ZY [C R]] [--stars N ROUTE]\n");
     return 2;
 }
 
@@ -27,5 +28,6 @@ int main(int argc, char** argv) {
     if (std::strcmp(name, "map") == 0) return commandMap(argc - 2, argv + 2);
     if (std::strcmp(name, "route") == 0) return commandRoute(argc - 2, argv + 2);
     if (std::strcmp(name, "measure") == 0) return commandMeasure(argc - 2, argv + 2);
+    if (std::strcmp(name, "play") == 0) return commandPlay(argc - 2, argv + 2);
     return usage();
 }
