@@ -53,7 +53,6 @@ if [ -n "$libs" ]; then
     copy_libraries "$stage/kestravel"
     copy_libraries "$stage/Kestravel_Data/Kestravel_Main"
 fi
-chmod -R u+rwX,go+rX,go-w "$stage"
 
 archive="$out/Kestravel-linux-$(uname -m).tar.gz"
 pack_tar "$out" Kestravel "$archive"

@@ -2,7 +2,11 @@
 # Debian's source packages of SDL2, SDL2_image and SDL2_mixer, fetched and built once into a
 # folder of the caller's and reused by later runs. Needs dpkg-dev and xz-utils.
 #
-# The caller sets, then calls sdl_libraries DEPS_DIR:
+# sdl_folders DEFAULT_BUILD [BUILD_DIR [OUT_DIR]] sets a platform build's folders: build (the given one or
+# DEFAULT_BUILD under the sources), out (dist by default), deps and prefix below build, and jobs. Called
+# from make, the builds below it are top-level ones, without its directory chatter.
+#
+# The caller sets source_dir, then these, then calls sdl_libraries DEPS_DIR:
 #   SDL_CONFIGURE   array: the command that configures a CMake project (cmake, or emcmake cmake)
 #   SDL_CMAKE_ARGS  array: toolchain and other options given to all three libraries
 #   SDL2_ARGS       array: the options of SDL2 itself on this platform
@@ -10,6 +14,15 @@
 #   SDL_PRODUCT     a path below the prefix that exists once the three are installed
 #   JOBS            parallel build jobs (default 2)
 # The libraries are installed into DEPS_DIR/prefix; logs stay in DEPS_DIR.
+
+sdl_folders() {
+    build=$(mkdir -p "${2:-$source_dir/$1}" && cd "${2:-$source_dir/$1}" && pwd)
+    out=$(mkdir -p "${3:-$source_dir/dist}" && cd "${3:-$source_dir/dist}" && pwd)
+    jobs=${JOBS:-2}
+    deps="$build/deps"
+    prefix="$deps/prefix"
+    unset MAKEFLAGS MAKELEVEL MFLAGS
+}
 
 # Bump when the options below change.
 SDL_SHARED_RECIPE=1

@@ -40,16 +40,9 @@ printf '1100 -\n' >"$tmp/still.txt"
 (cd "$src" && "$linux_bin/kestravel-world" route data/game/world1.txt --from "$tmp/still.txt" \
     --picture "$tmp/still.png") >/dev/null || fail "kestravel-world route --picture"
 
-python3 -m http.server --bind 127.0.0.1 --directory "$tmp/site" 0 >"$tmp/server.out" 2>&1 &
-server_pid=$!
-port=""
-for _ in $(seq 100); do
-    port=$(sed -n 's/.* port \([0-9]*\) .*/\1/p' "$tmp/server.out" | head -n1)
-    [ -n "$port" ] && break
-    sleep 0.1
-done
-[ -n "$port" ] || fail "the web server did not start: $(cat "$tmp/server.out")"
-url="http://127.0.0.1:$port/"
+# shellcheck source=tools/web/serve.bash
+source "$src/tools/web/serve.bash"
+serve_page "$tmp/site" "$tmp/server.out" || fail "the web server did not start: $(cat "$tmp/server.out")"
 
 status=0
 node "$src/tests/web/play.mjs" chromium "$url" "$tmp" "$tmp/still.png" | tee -a "$tmp/results"

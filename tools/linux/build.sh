@@ -11,14 +11,9 @@
 # Usage: tools/linux/build.sh [BUILD_DIR [OUT_DIR]]
 set -euo pipefail
 source_dir=$(cd "$(dirname "$0")/../.." && pwd)
-build=$(mkdir -p "${1:-$source_dir/build-linux}" && cd "${1:-$source_dir/build-linux}" && pwd)
-out=${2:-$source_dir/dist}
-jobs=${JOBS:-2}
-# Called from make: the builds below are top-level ones, without its directory chatter.
-unset MAKEFLAGS MAKELEVEL MFLAGS
-
-deps="$build/deps"
-prefix="$deps/prefix"
+# shellcheck source=tools/sdl-from-debian.sh
+source "$source_dir/tools/sdl-from-debian.sh"
+sdl_folders build-linux "$@"
 # Bump when the options below change, so the next run builds the libraries again.
 SDL_RECIPE=linux2
 
@@ -26,8 +21,6 @@ SDL_RECIPE=linux2
 "$source_dir/tools/install-deps.sh" linux
 
 # ---------------------------------------------------------------- SDL libraries
-# shellcheck source=tools/sdl-from-debian.sh
-source "$source_dir/tools/sdl-from-debian.sh"
 SDL_CONFIGURE=(cmake)
 # The same bytes from any folder: no build folder in the binaries (SDL keeps __FILE__ in its
 # messages), nor in their build IDs, which a run path rewritten at install would leave hashed

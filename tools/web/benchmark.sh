@@ -32,13 +32,7 @@ echo "page transfer: $raw bytes, $packed with gzip"
 tmp=$(mktemp -d)
 server_pid=""
 trap '[ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null; rm -rf "$tmp"' EXIT
-python3 -m http.server --bind 127.0.0.1 --directory "$site" 0 >"$tmp/server.out" 2>&1 &
-server_pid=$!
-port=""
-for _ in $(seq 100); do
-    port=$(sed -n 's/.* port \([0-9]*\) .*/\1/p' "$tmp/server.out" | head -n1)
-    [ -n "$port" ] && break
-    sleep 0.1
-done
-[ -n "$port" ] || { echo "the web server did not start" >&2; exit 1; }
-node "$source_dir/bench/web.mjs" "http://127.0.0.1:$port/" "$seconds"
+# shellcheck source=tools/web/serve.bash
+source "$source_dir/tools/web/serve.bash"
+serve_page "$site" "$tmp/server.out" || { echo "the web server did not start" >&2; exit 1; }
+node "$source_dir/bench/web.mjs" "$url" "$seconds"

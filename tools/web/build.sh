@@ -11,14 +11,9 @@
 # Usage: tools/web/build.sh [BUILD_DIR [OUT_DIR]]
 set -euo pipefail
 source_dir=$(cd "$(dirname "$0")/../.." && pwd)
-build=$(mkdir -p "${1:-$source_dir/build-web}" && cd "${1:-$source_dir/build-web}" && pwd)
-out=$(mkdir -p "${2:-$source_dir/dist}" && cd "${2:-$source_dir/dist}" && pwd)
-jobs=${JOBS:-2}
-# Called from make: the builds below are top-level ones, without its directory chatter.
-unset MAKEFLAGS MAKELEVEL MFLAGS
-
-deps="$build/deps"
-prefix="$deps/prefix"
+# shellcheck source=tools/sdl-from-debian.sh
+source "$source_dir/tools/sdl-from-debian.sh"
+sdl_folders build-web "$@"
 # Bump when the options below change, so the next run builds the libraries again.
 SDL_RECIPE=web1
 
@@ -31,8 +26,6 @@ export PKG_CONFIG_LIBDIR="$prefix/lib/pkgconfig"
 export PKG_CONFIG_PATH=""
 
 # ---------------------------------------------------------------- SDL libraries
-# shellcheck source=tools/sdl-from-debian.sh
-source "$source_dir/tools/sdl-from-debian.sh"
 SDL_CONFIGURE=(emcmake cmake)
 SDL_CMAKE_ARGS=(-DBUILD_SHARED_LIBS=OFF)
 SDL2_ARGS=(-DSDL_SHARED=OFF -DSDL_STATIC=ON)

@@ -10,15 +10,10 @@
 # Usage: tools/windows/build.sh [BUILD_DIR [OUT_DIR]]
 set -euo pipefail
 source_dir=$(cd "$(dirname "$0")/../.." && pwd)
-build=$(mkdir -p "${1:-$source_dir/build-windows}" && cd "${1:-$source_dir/build-windows}" && pwd)
-out=${2:-$source_dir/dist}
-jobs=${JOBS:-2}
-# Called from make: the builds below are top-level ones, without its directory chatter.
-unset MAKEFLAGS MAKELEVEL MFLAGS
-
+# shellcheck source=tools/sdl-from-debian.sh
+source "$source_dir/tools/sdl-from-debian.sh"
+sdl_folders build-windows "$@"
 host=x86_64-w64-mingw32
-deps="$build/deps"
-prefix="$deps/prefix"
 # Bump when the options below change, so the next run builds the libraries again.
 SDL_RECIPE=windows2
 # strip stamps the programs it rewrites with SOURCE_DATE_EPOCH instead of the clock's time.
@@ -29,8 +24,6 @@ source "$source_dir/tools/pack.sh"
 "$source_dir/tools/install-deps.sh" windows
 
 # ---------------------------------------------------------------- SDL libraries
-# shellcheck source=tools/sdl-from-debian.sh
-source "$source_dir/tools/sdl-from-debian.sh"
 SDL_CONFIGURE=(cmake)
 # The same bytes from any folder and at any time: no build folder in the binaries, no link time
 # in their headers.
@@ -90,7 +83,6 @@ copy_dlls "$bin/kestravel-world.exe"
 copy_dlls "$bin/kestravel-print-arguments.exe"
 cp -RL "$source_dir/data" "$stage/Kestravel_Data/data"
 install -m 644 "$source_dir/LICENSE" "$source_dir/CREDITS" "$stage/"
-chmod -R u+rwX,go+rX,go-w "$stage"
 
 archive=$(cd "$out" && pwd)/Kestravel-windows-x86_64.zip
 pack_zip "$out" Kestravel "$archive"
