@@ -53,9 +53,16 @@ package="$build/package"
 rm -rf "$package"
 mkdir -p "$package"
 cp -RL "$source_dir/data" "$package/data"
+# File by file in a fixed order, not as a folder the packager walks in the file system's order; its
+# random id becomes the data's own hash. The same data then packs to the same bytes.
+mapfile -t files < <(cd "$package" && find data -type f | LC_ALL=C sort)
+preload=()
+for file in "${files[@]}"; do preload+=("$file@/$file"); done
 (cd "$package" && python3 /usr/share/emscripten/tools/file_packager.py kestravel.data \
-    --preload data@/data --js-output=kestravel-data.js --no-node >/dev/null 2>"$build/package.log") ||
+    --preload "${preload[@]}" --js-output=kestravel-data.js --no-node >/dev/null 2>"$build/package.log") ||
     { cat "$build/package.log" >&2; exit 1; }
+data_hash=$(sha256sum "$package/kestravel.data" | cut -c1-32)
+sed -i -e "s/\"package_uuid\": \"[^\"]*\"/\"package_uuid\": \"$data_hash\"/" "$package/kestravel-data.js"
 
 # ---------------------------------------------------------------- the page
 stage="$out/Kestravel-web"
