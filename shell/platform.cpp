@@ -167,6 +167,13 @@ int64_t fileSize(const std::string& path) {
     return error ? -1 : static_cast<int64_t>(size);
 }
 
+int64_t fileWriteTime(const std::string& path) {
+    if (path.empty()) return -1;
+    std::error_code error;
+    const auto time = fs::last_write_time(nativePath(path), error);
+    return error ? -1 : static_cast<int64_t>(time.time_since_epoch().count());
+}
+
 bool isFileWithin(const std::string& path, int64_t maxBytes) {
     // An unknown size could be any size.
     const int64_t size = fileSize(path);
@@ -195,6 +202,14 @@ std::string currentDirectory() {
     fs::path here = fs::current_path(error);
     if (error) return "";
     return withoutTrailingSeparator(pathText(here));
+}
+
+std::string absolutePath(const std::string& path) {
+    if (path.empty() || nativePath(path).is_absolute()) return path;
+    std::string here = currentDirectory();
+    if (here.empty()) return path;
+    if (here.back() != '/' && here.back() != '\\') here += pathSeparator();
+    return here + path;
 }
 
 bool changeDirectory(const std::string& path) {

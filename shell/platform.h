@@ -26,10 +26,14 @@ bool pathExists(const std::string& path);      // file or folder
 std::FILE* openFile(const std::string& path, const char* mode);
 bool isRegularFile(const std::string& path);
 int64_t fileSize(const std::string& path);  // bytes of a regular file, -1 for anything else
+// When a file was last written, in the file system's own ticks; -1 when that cannot be read.
+int64_t fileWriteTime(const std::string& path);
 // A regular file of known size, at most maxBytes: what a bounded reader may open.
 bool isFileWithin(const std::string& path, int64_t maxBytes);
 bool isDirectory(const std::string& path);
 std::string currentDirectory();                // without trailing separator
+// The path as seen from the current directory, so that it stays right once the directory changes.
+std::string absolutePath(const std::string& path);
 bool changeDirectory(const std::string& path);
 std::string executableFolder();                // folder of the running program, no trailing separator
 // The user's pictures folder (XDG on Linux) when it exists, else "".

@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <new>
 #include <string>
 
@@ -87,7 +86,9 @@ void holdReplayKeys() {
 bool findPicturesFolder(const std::string& worldFile) {
     if (findDataFolder(ASSET_PICTURES_FOLDER)) return true;
     if (worldFile.empty()) return false;
-    const std::string beside = std::filesystem::path(worldFile).parent_path().string();
+    const size_t slash = worldFile.find_last_of("/\\");
+    if (slash == std::string::npos) return false;
+    const std::string beside = worldFile.substr(0, slash == 0 ? 1 : slash);  // "/w.txt" is beside "/"
     return isDirectory(beside + pathSeparator() + ASSET_PICTURES_FOLDER) && changeDirectory(beside);
 }
 
@@ -137,11 +138,7 @@ bool startGame(const GameStart& given, const char*& failure) {
     resetWorldState();
     resetPlayRecords();
     // The working directory moves to the data folder; a named world stays where it was named.
-    if (!start.worldFile.empty()) {
-        std::error_code error;
-        const std::filesystem::path absolute = std::filesystem::absolute(start.worldFile, error);
-        if (!error) start.worldFile = absolute.string();
-    }
+    start.worldFile = absolutePath(start.worldFile);
     const bool named = start.worldText || !start.worldFile.empty();
     // Before SDL is touched, so a missing data folder opens no window at all.
     bool folder = false;

@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <SDL.h>
+#include <SDL_image.h>
 #include <sys/stat.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <set>
@@ -400,6 +402,30 @@ TEST(RouteCommand, PictureDrawsTheFrameAfterTheScript) {
 
     EXPECT_EQ(runShell("'" + TOOL + "' route '" + worldPath + "' --picture '" + picture + "' 2>/dev/null", out), 2)
         << "a picture needs a script";
+
+    // A folder with pictures serves without a world file of its own: here, tile sheets of one colour.
+    const std::string folder = std::filesystem::path(picture).parent_path() / "pictures only";
+    std::filesystem::create_directories(folder + "/data/graphics");
+    SDL_Surface* flat = SDL_CreateRGBSurfaceWithFormat(0, 480, 40, 32, SDL_PIXELFORMAT_RGBA32);
+    ASSERT_NE(flat, nullptr);
+    SDL_FillRect(flat, nullptr, SDL_MapRGBA(flat->format, 255, 0, 255, 255));
+    for (int d = 0; d < 10; ++d)
+        ASSERT_EQ(IMG_SavePNG(flat, (folder + "/data/graphics/sheet" + std::to_string(d) + ".png").c_str()), 0);
+    SDL_FreeSurface(flat);
+    ASSERT_EQ(runShell("cd '" + folder + "' && '" + TOOL + "' route '" + worldPath + "' --from '" + scriptPath +
+                           "' --frames 40 --picture '" + picture + "'",
+                       out),
+              0);
+    SDL_Surface* drawn = SDL_ConvertSurfaceFormat(IMG_Load(picture.c_str()), SDL_PIXELFORMAT_RGBA32, 0);
+    ASSERT_NE(drawn, nullptr);
+    int magenta = 0;
+    for (int i = 0; i < drawn->w * drawn->h; ++i) {
+        const uint8_t* p = static_cast<const uint8_t*>(drawn->pixels) + 4 * i;
+        magenta += p[0] == 255 && p[1] == 0 && p[2] == 255;
+    }
+    EXPECT_GT(magenta, drawn->w * drawn->h / 2) << "the pictures of the current folder";
+    SDL_FreeSurface(drawn);
+    std::filesystem::remove_all(folder);
 }
 
 TEST(RouteCommand, StarsOnlyCountInBlocksTheGameLoads) {

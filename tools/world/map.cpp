@@ -9,7 +9,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <utility>
@@ -19,6 +18,7 @@
 #include "render/frame.h"
 #include "render/sprite.h"
 #include "shell/display.h"
+#include "shell/platform.h"
 #include "tools/world/boxes.h"
 #include "tools/world/commands.h"
 #include "tools/world/offscreen.h"
@@ -115,9 +115,7 @@ int commandMap(int argc, char** argv) {
     }
     const char* file = argv[0];
     if (!isWorldReadable("kestravel-world", file)) return 2;
-    std::error_code error;
-    std::filesystem::path out = std::filesystem::absolute(argv[1], error);
-    if (error) out = argv[1];
+    const std::string out = absolutePath(argv[1]);
     // Without a data folder the zones are drawn plainly.
     Offscreen video;
     if (!openOffscreen(video, "kestravel-world", file)) return 1;
@@ -197,8 +195,8 @@ int commandMap(int argc, char** argv) {
         shrinkInto(drawn.get(), map.get(), int((x - minX) * zoneWidth), int((maxY - y) * zoneHeight), int(zoneWidth),
                    int(zoneHeight));
     }
-    if (IMG_SavePNG(map.get(), out.string().c_str()) != 0) {
-        std::fprintf(stderr, "kestravel-world: cannot write %s: %s\n", out.string().c_str(), SDL_GetError());
+    if (IMG_SavePNG(map.get(), out.c_str()) != 0) {
+        std::fprintf(stderr, "kestravel-world: cannot write %s: %s\n", out.c_str(), SDL_GetError());
         return 1;
     }
     std::printf("%s: %zu zones, %lld x %lld pixels\n", argv[1], zones.size(), (long long)mapWidth, (long long)mapHeight);

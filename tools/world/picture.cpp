@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <iterator>
 
 #include "gameplay/replay.h"
@@ -31,9 +30,7 @@ int64_t frameClock() { return framesDrawn * 1000 / 60; }
 
 bool savePicture(const std::string& worldPath, const std::vector<ScriptStep>& script, const std::string& outPath,
                  bool boxes, bool intro) {
-    std::error_code error;
-    std::filesystem::path out = std::filesystem::absolute(outPath, error);
-    if (error) out = outPath;
+    const std::string out = absolutePath(outPath);
 
     Offscreen video;
     if (!openOffscreen(video, "kestravel-world route", worldPath, intro)) return false;
@@ -60,8 +57,8 @@ bool savePicture(const std::string& worldPath, const std::vector<ScriptStep>& sc
         drawPlayerBox();
     }
     if (!readOffscreen(video, "kestravel-world route")) return false;
-    if (IMG_SavePNG(video.frame, out.string().c_str()) != 0) {
-        std::fprintf(stderr, "kestravel-world route: cannot write %s: %s\n", out.string().c_str(), SDL_GetError());
+    if (IMG_SavePNG(video.frame, out.c_str()) != 0) {
+        std::fprintf(stderr, "kestravel-world route: cannot write %s: %s\n", out.c_str(), SDL_GetError());
         return false;
     }
     return true;

@@ -6,7 +6,6 @@
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -89,13 +88,9 @@ PlayState play;
 
 FileStamp stampOf(const std::string& path) {
     FileStamp stamp;
-    std::error_code error;
-    const std::filesystem::path file(path);
-    const auto time = std::filesystem::last_write_time(file, error);
-    if (error) return stamp;
-    stamp.time = static_cast<int64_t>(time.time_since_epoch().count());
-    stamp.size = static_cast<int64_t>(std::filesystem::file_size(file, error));
-    stamp.exists = !error;
+    stamp.time = fileWriteTime(path);
+    stamp.size = fileSize(path);
+    stamp.exists = stamp.time >= 0 && stamp.size >= 0;
 #ifndef _WIN32
     struct stat info {};
     if (stat(path.c_str(), &info) == 0) stamp.inode = static_cast<uint64_t>(info.st_ino);
@@ -308,9 +303,7 @@ int commandPlay(int argc, char** argv) {
         if (readStartOption(argc, argv, i, play.start) != 1) return usage();
     if (!isWorldReadable("kestravel-world play", argv[0])) return 2;
     // The game moves into its data folder; the file stays where it was named.
-    std::error_code error;
-    play.worldFile = std::filesystem::absolute(argv[0], error).string();
-    if (error) play.worldFile = argv[0];
+    play.worldFile = absolutePath(argv[0]);
     play.callerFolder = currentDirectory();
     play.stamp = stampOf(play.worldFile);
 
