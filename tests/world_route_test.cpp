@@ -416,7 +416,10 @@ TEST(RouteCommand, PictureDrawsTheFrameAfterTheScript) {
                            "' --frames 40 --picture '" + picture + "'",
                        out),
               0);
-    SDL_Surface* drawn = SDL_ConvertSurfaceFormat(IMG_Load(picture.c_str()), SDL_PIXELFORMAT_RGBA32, 0);
+    SDL_Surface* loaded = IMG_Load(picture.c_str());
+    ASSERT_NE(loaded, nullptr);
+    SDL_Surface* drawn = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_RGBA32, 0);
+    SDL_FreeSurface(loaded);
     ASSERT_NE(drawn, nullptr);
     int magenta = 0;
     for (int i = 0; i < drawn->w * drawn->h; ++i) {
