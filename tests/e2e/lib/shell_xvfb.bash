@@ -14,11 +14,12 @@ require_x_tools() {
 }
 
 # Starts Xvfb on a display it picks itself (no race with other tests); sets
-# DISPLAY and XVFB_PID.
+# DISPLAY and XVFB_PID. -noreset: by default Xvfb resets when its last client leaves, and a
+# program connecting during that reset (right after the probe below) is refused.
 start_xvfb() {
     local numberFile n tries
     numberFile=$(mktemp)
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$numberFile" >/dev/null 2>&1 &
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$numberFile" >/dev/null 2>&1 &
     XVFB_PID=$!
     for tries in $(seq 1 100); do
         n=$(head -n 1 "$numberFile" 2>/dev/null)
