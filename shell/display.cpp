@@ -9,8 +9,26 @@
 
 ScreenState screen;
 
+namespace {
+
+// With no display to reach, SDL quietly falls back to a driver without windows, and the game
+// would run unseen until killed. Only a driver asked for by name may be one of those.
+bool windowlessByFallback() {
+    if (SDL_WasInit(SDL_INIT_VIDEO) == 0) return false;
+    const char* asked = SDL_GetHint(SDL_HINT_VIDEODRIVER);
+    if (asked && asked[0] != '\0') return false;
+    const char* driver = SDL_GetCurrentVideoDriver();
+    return driver && (SDL_strcmp(driver, "offscreen") == 0 || SDL_strcmp(driver, "dummy") == 0);
+}
+
+}  // namespace
+
 bool initSdl(uint32_t flags, int imageFlags) {
     if (SDL_Init(flags) != 0) return false;
+    if (windowlessByFallback()) {
+        SDL_Quit();
+        return false;
+    }
     if (IMG_Init(imageFlags) != imageFlags) {
         IMG_Quit();
         SDL_Quit();

@@ -270,4 +270,30 @@ TEST(DisplayStart, ImageFlagsMustAllStartOrSdlIsStoppedAgain) {
     shutdownVideo();  // again, with nothing started
 }
 
+// No display to reach and no driver asked for: SDL's windowless fallback would leave a game
+// running that nobody can see, so the start fails instead.
+TEST(DisplayStart, NoDisplayFailsUnlessAWindowlessDriverIsAskedFor) {
+    const char* display = SDL_getenv("DISPLAY");
+    std::string savedDisplay = display ? display : "";
+    unsetenv("SDL_VIDEODRIVER");
+    unsetenv("WAYLAND_DISPLAY");
+    setenv("DISPLAY", ":4711", 1);
+    if (initSdl(SDL_INIT_VIDEO, IMG_INIT_PNG)) {
+        std::string driver = SDL_GetCurrentVideoDriver();  // a real one found another way
+        EXPECT_NE(driver, "offscreen");
+        EXPECT_NE(driver, "dummy");
+        shutdownVideo();
+    } else {
+        EXPECT_EQ(SDL_WasInit(SDL_INIT_VIDEO), 0u);
+    }
+    if (display) {
+        setenv("DISPLAY", savedDisplay.c_str(), 1);
+    } else {
+        unsetenv("DISPLAY");
+    }
+    useHeadlessDrivers();
+    EXPECT_TRUE(initSdl(SDL_INIT_VIDEO, IMG_INIT_PNG));
+    shutdownVideo();
+}
+
 }  // namespace

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The real game under Xvfb: its window, the zoom key and Ctrl+W.
+# The real game: an error without a display; under Xvfb its window, the zoom key and Ctrl+W.
 set -u
 SRC=$1
 BIN=$2
@@ -25,9 +25,17 @@ fail() {
     exit 1
 }
 
-start_xvfb || fail "Xvfb"
 # Started from elsewhere: the game must find its data by its own location.
 cd "$TMP"
+
+# No display to reach: a clear failure, not a game running where nobody sees it.
+env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER SDL_AUDIODRIVER=dummy timeout 60 \
+    "$BIN/Kestravel_Main" >"$TMP/out" 2>"$TMP/err"
+status=$?
+[ "$status" -eq 1 ] || fail "without a display: exit status $status, expected 1"
+grep -q "SDL could not be initialized!" "$TMP/err" || fail "without a display: no 'SDL could not be initialized!'"
+
+start_xvfb || fail "Xvfb"
 SDL_AUDIODRIVER=dummy "$BIN/Kestravel_Main" >"$TMP/out" 2>"$TMP/err" &
 GAME_PID=$!
 
